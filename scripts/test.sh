@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Builds the program and runs every test: the core without widgets under
+# AddressSanitizer and UndefinedBehaviorSanitizer, then the whole program.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+
+jobs=$(nproc 2>/dev/null || echo 2)
+extra=()
+if [ "${CI:-}" = "true" ]; then
+  extra+=(-DCMAKE_CXX_FLAGS=-Werror)
+fi
+
+# The core (record store, model, exchange, command line) with no widget
+# library at all, so a stray widget include in the core fails here.
+cmake -S . -B build/core -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+  -DF2TP_GUI=OFF -DF2TP_SANITIZE=ON "${extra[@]}"
+cmake --build build/core -j "$jobs"
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir build/core --output-on-failure -j "$jobs"
+
+# The whole program, with the widget tests running headless.
+cmake -S . -B build/full -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DF2TP_GUI=ON "${extra[@]}"
+cmake --build build/full -j "$jobs"
+QT_QPA_PLATFORM=offscreen ctest --test-dir build/full --output-on-failure -j "$jobs"
