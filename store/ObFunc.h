@@ -1,0 +1,48 @@
+#pragma once
+
+#include <optional>
+
+#include <QChar>
+#include <QString>
+#include <QVariant>
+#include <QtGlobal>
+
+#include "ozDataSet.h"
+
+// Value rounded to Digits decimals (Digits <= 0: to an integer), halves to the
+// even neighbour. The product is taken in long double; a product that lies on
+// a half within the error of the double input counts as a half, so 0.0125 at
+// three digits gives 0.012 as its decimal text says.
+double RoundDecimals(double value, qint16 digits);
+
+// The generic record search behind Locate: ends a pending edit, tests the
+// current record, else walks the visible records from the first with
+// first/next under suspended controls; returns to the remembered record when
+// none matches. KeyValues is one value per key field (QVariantList) or one
+// value for every field. Unknown field names fail as fieldByName does.
+bool LocateRecord(TDataSet& dataSet, const QString& keyFields, const QVariant& keyValues,
+                  TLocateOptions options);
+
+// Shows Text in the modal error box captioned "Ошибка" (through IUserInterface).
+void ShowErrorBox(const QString& text);
+
+// The float text form: shortest general form with at most 15 significant
+// digits; fixed notation for 0 and magnitudes from 0.00001 with at most 15
+// integer digits, else scientific ("1E-6", "2,5E20"); no trailing zeros.
+QString FloatToText(double value, QChar decimalSeparator);
+
+// Parses optional blanks, optional sign, digits with the separator and an
+// optional exponent ("E" or "e", optional sign, digits), optional trailing
+// blanks. Empty or anything else: nullopt.
+std::optional<double> TextToFloat(const QString& text, QChar decimalSeparator);
+
+// Parses optional leading blanks, optional sign, then decimal digits or a
+// hexadecimal number after "$", "x" or "0x". Anything else or a value
+// outside 64 bits: nullopt.
+std::optional<qint64> TextToInteger(const QString& text);
+
+// Formats Value with a numeric pattern of "0", "#", "." and ",": the number of
+// "0"/"#" after "." gives the decimals (halves away from zero), "0"s the
+// digits always shown, "," before "." groups thousands. Used with "0.000" and
+// "0.0" by the program. An empty pattern gives FloatToText.
+QString FormatFloat(const QString& pattern, double value, QChar decimalSeparator);

@@ -1,0 +1,203 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include <QByteArray>
+#include <QString>
+
+#include "ozDataSet.h"
+
+class TozMemoryData;
+class TBlobField;
+
+// One stored record. Belongs to exactly one table; ID is given at creation and
+// never changes. Index is the position in the table's record list; setting it
+// moves the record there.
+class TozMemoryRecord
+{
+public:
+    TozMemoryRecord(TozMemoryData& owner, qint32 id);
+    Q_DISABLE_COPY_MOVE(TozMemoryRecord)
+
+    qint32 ID() const { return m_id; }
+    int Index() const;
+    void setIndex(int index);
+    // The stored values, one per field definition (null = no value); blob
+    // values are QByteArray.
+    const QVariantList& values() const { return m_values; }
+    QVariantList& values() { return m_values; }
+
+private:
+    TozMemoryData& m_owner;
+    qint32 m_id;
+    QVariantList m_values;
+};
+
+// The program's table: every record in memory, persisted to one data packet
+// file (FileName) read at open and written on request (SaveIfModified).
+//
+// Permission switches CanEdit/CanInsert/CanDelete refuse silently (EAbort)
+// except while a file is being read. PostAfterEdit makes each text entry
+// into a field post at once and re-enter edit state. Posted records stay where
+// posting puts them; SortByFields reorders once. The change flag records posts
+// and deletes since the file was last read or written.
+class TozMemoryData : public TDataSet
+{
+public:
+    explicit TozMemoryData(const QString& name = QString());
+    ~TozMemoryData() override;
+
+    QString FileName() const { return m_fileName; }
+    void setFileName(const QString& name) { m_fileName = name; }
+    QString SortFields() const { return m_sortFieldsText; }
+    void setSortFields(const QString& names) { m_sortFieldsText = names; }
+    bool CanEdit() const { return m_canEdit; }
+    void setCanEdit(bool value) { m_canEdit = value; }
+    bool CanInsert() const { return m_canInsert; }
+    void setCanInsert(bool value) { m_canInsert = value; }
+    bool CanDelete() const { return m_canDelete; }
+    void setCanDelete(bool value) { m_canDelete = value; }
+    bool PostAfterEdit() const { return m_postAfterEdit; }
+    void setPostAfterEdit(bool value) { m_postAfterEdit = value; }
+    int Capacity() const;
+    void setCapacity(int value);
+
+    // Records were posted or deleted since the file was last read or written.
+    bool changed() const { return m_changed; }
+    void setChanged(bool value) { m_changed = value; }
+    // Set while ReadFromFile runs.
+    bool loading() const { return m_loading; }
+
+    // Writes every record to FileName when open, FileName set and changed.
+    // On failure the previous file stays and the change flag stays set.
+    void SaveIfModified();
+    // Writes the records visible under the filter; the change flag is untouched.
+    void WriteToFile(const QString& fileName);
+    // Appends the rows of a data packet file (empty name: FileName).
+    void ReadFromFile(const QString& fileName = QString());
+    // Removes every record at once: no events, no permission check, change flag untouched.
+    void ClearRecords();
+    // Reorders the record list by the fields (";"-separated); ties by ID.
+    void SortByFields(const QString& fieldNames, bool caseInsensitive = true,
+                      bool descending = false);
+
+    bool locate(const QString& keyFields, const QVariant& keyValues,
+                TLocateOptions options = {}) override;
+    QVariant lookup(const QString& keyFields, const QVariant& keyValues,
+                    const QString& resultFields) override;
+
+    int recordCount() const override { return int(m_records.size()); }
+    int recNo() const override;
+    void setRecNo(int value) override;
+    bool bookmarkValid(const TBookmark& bookmark) const override;
+    // Sequenced (record numbers usable for scroll bars) exactly when not filtered.
+    bool isSequenced() const { return !filtered(); }
+
+    // Direct access to the stored records in list order (read-only use).
+    const TozMemoryRecord& record(int index) const { return *m_records.at(std::size_t(index)); }
+    // The position in the record list (-1 before the first, recordCount() after the last).
+    int position() const { return m_pos; }
+
+    TRecordBuffer* activeBuffer() override { return ActiveRecordBuffer(); }
+
+protected:
+    virtual TRecordBuffer* ActiveRecordBuffer();
+    virtual void StoreRecord(const TRecordBuffer& buffer, int index);
+    virtual void AssignAutoIncValues(TRecordBuffer& buffer);
+    virtual int CompareForSort(const TozMemoryRecord& a, const TozMemoryRecord& b) const;
+
+    void internalOpen() override;
+    void internalAfterOpen() override;
+    void internalClose() override;
+    void internalFirst() override;
+    void internalLast() override;
+    bool getRecord(TGetMode mode) override;
+    void internalInsert(bool append) override;
+    void internalEdit() override;
+    void internalPost() override;
+    void internalCancel(bool inserting) override;
+    void internalDelete() override;
+    bool internalGotoId(qint32 id) override;
+    void resync() override;
+    bool filterAccepts(int recordIndex) override;
+    void permissionCheck(TDataSetState target) override;
+    int storedVisibleCount() override;
+    int storedCurrentVisibleRow() override;
+    bool storedReadVisibleRow(int row, TRecordBuffer& buffer) override;
+
+private:
+    friend class TozMemoryRecord;
+    friend class TozMemBlobStream;
+
+    int indexOfId(qint32 id) const;
+    void copyToCurrent(int index);
+    void postAfterEditText(TField& field, const QString& text);
+    void attachPostAfterEdit();
+    void resetAfterEmpty();
+    const std::vector<int>& visibleIndexes();
+
+    std::vector<std::unique_ptr<TozMemoryRecord>> m_records;
+    QString m_fileName;
+    QString m_sortFieldsText;
+    bool m_canEdit = true;
+    bool m_canInsert = true;
+    bool m_canDelete = true;
+    bool m_postAfterEdit = false;
+    bool m_changed = false;
+    bool m_loading = false;
+    int m_pos = -1;
+    int m_insertPos = -1;
+    qint32 m_lastId = NoRecordId;
+    qint32 m_autoInc = 1;
+    QList<TField*> m_sortFields;
+    bool m_sortCaseInsensitive = true;
+    bool m_sortDescending = false;
+    std::optional<std::vector<int>> m_visible;
+};
+
+// A stream over one blob field of the current record. Opened for reading,
+// writing (empties the value first) or both. Writing needs edit or insert
+// state and a writable field; closing a written stream marks the field
+// modified and notifies (an error there goes to the application's error display).
+class TozMemBlobStream
+{
+public:
+    enum class Mode
+    {
+        Read,
+        Write,
+        ReadWrite
+    };
+    enum class Origin
+    {
+        Begin,
+        Current,
+        End
+    };
+
+    TozMemBlobStream(TBlobField& field, Mode mode);
+    ~TozMemBlobStream();
+    Q_DISABLE_COPY_MOVE(TozMemBlobStream)
+
+    qint64 read(char* data, qint64 count);
+    QByteArray readAll();
+    qint64 write(const char* data, qint64 count);
+    qint64 write(const QByteArray& bytes) { return write(bytes.constData(), bytes.size()); }
+    qint64 seek(qint64 offset, Origin origin = Origin::Begin);
+    qint64 size() const;
+    qint64 position() const { return m_position; }
+    bool modified() const { return m_modified; }
+    void close();
+
+private:
+    QByteArray bytes() const;
+
+    TBlobField& m_field;
+    Mode m_mode;
+    TRecordBuffer* m_buffer = nullptr;
+    QByteArray m_stored;
+    qint64 m_position = 0;
+    bool m_modified = false;
+    bool m_open = true;
+};
