@@ -1,0 +1,141 @@
+#include "ArchiveSupport.h"
+
+#include <algorithm>
+
+#include <QDateTime>
+#include <QFile>
+
+#include <zlib.h>
+
+namespace ArchiveSupport {
+
+quint16 readLe16(const char* p)
+{
+    const auto* b = reinterpret_cast<const unsigned char*>(p);
+    return quint16(b[0] | (b[1] << 8));
+}
+
+quint32 readLe32(const char* p)
+{
+    const auto* b = reinterpret_cast<const unsigned char*>(p);
+    return quint32(b[0]) | (quint32(b[1]) << 8) | (quint32(b[2]) << 16) | (quint32(b[3]) << 24);
+}
+
+void appendLe32(QByteArray& bytes, quint32 value)
+{
+    for (int i = 0; i < 4; ++i)
+        bytes.append(char((value >> (8 * i)) & 0xFF));
+}
+
+quint32 crcInit()
+{
+    return quint32(crc32(0, nullptr, 0));
+}
+
+quint32 crcUpdate(quint32 crc, const char* data, qint64 length)
+{
+    uLong c = crc;
+    while (length > 0) {
+        const uInt piece = uInt(std::min<qint64>(length, 1 << 30));
+        c = crc32(c, reinterpret_cast<const Bytef*>(data), piece);
+        data += piece;
+        length -= piece;
+    }
+    return quint32(c);
+}
+
+DeflateResult deflateData(const QByteArray& data, int level, qint64 limit, QByteArray& out,
+                          const std::function<void(qint64 consumed)>& progress)
+{
+    constexpr qint64 kPiece = 64 * 1024;
+    out.clear();
+    if (limit == 0)
+        return DeflateResult::NotShorter;
+    z_stream zs{};
+    if (deflateInit(&zs, level) != Z_OK)
+        return DeflateResult::Failed;
+    struct Guard
+    {
+        z_stream* s;
+        ~Guard() { deflateEnd(s); }
+    } guard{&zs};
+
+    char buffer[kPiece];
+    qint64 fed = 0;
+    int rc = Z_OK;
+    while (rc != Z_STREAM_END) {
+        if (zs.avail_in == 0 && fed < data.size()) {
+            const qint64 piece = std::min(kPiece, data.size() - fed);
+            zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.constData() + fed));
+            zs.avail_in = uInt(piece);
+            fed += piece;
+        }
+        const int flush = fed == data.size() ? Z_FINISH : Z_NO_FLUSH;
+        zs.next_out = reinterpret_cast<Bytef*>(buffer);
+        zs.avail_out = uInt(kPiece);
+        rc = deflate(&zs, flush);
+        if (rc == Z_STREAM_ERROR)
+            return DeflateResult::Failed;
+        out.append(buffer, kPiece - zs.avail_out);
+        if (progress)
+            progress(qint64(zs.total_in));
+        if (limit > 0 && out.size() >= limit)
+            return DeflateResult::NotShorter;
+    }
+    return DeflateResult::Ok;
+}
+
+QString bareName(const QString& name)
+{
+    const qsizetype cut =
+        std::max({name.lastIndexOf(QLatin1Char('/')), name.lastIndexOf(QLatin1Char('\\')),
+                  name.lastIndexOf(QLatin1Char(':'))});
+    return name.mid(cut + 1);
+}
+
+bool isSkippedName(const QString& bare)
+{
+    return bare.isEmpty() || bare == QLatin1String(".") || bare == QLatin1String("..");
+}
+
+bool isUnsafeRelativePath(const QString& path)
+{
+    if (path.contains(QLatin1Char(':')))
+        return true;
+    QString unified = path;
+    unified.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    const QStringList parts = unified.split(QLatin1Char('/'));
+    return std::any_of(parts.begin(), parts.end(),
+                       [](const QString& part) { return part.trimmed() == QLatin1String(".."); });
+}
+
+QString normalizePath(const QString& path)
+{
+    QString result;
+    result.reserve(path.size());
+    for (qsizetype i = 0; i < path.size(); ++i) {
+        QChar c = path.at(i);
+        if (c == QLatin1Char('\\'))
+            c = QLatin1Char('/');
+        if (c == QLatin1Char('/') && result.endsWith(QLatin1Char('/')) && result.size() > 1)
+            continue;
+        result.append(c);
+    }
+    if (result.size() > 1 && result.endsWith(QLatin1Char('/')))
+        result.chop(1);
+    return result;
+}
+
+bool setDosFileTime(const QString& fileName, quint16 dosDate, quint16 dosTime)
+{
+    const QDate date(1980 + (dosDate >> 9), (dosDate >> 5) & 0x0F, dosDate & 0x1F);
+    const QTime time(dosTime >> 11, (dosTime >> 5) & 0x3F, (dosTime & 0x1F) * 2);
+    if (!date.isValid() || !time.isValid())
+        return true;
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadWrite))
+        return false;
+    return file.setFileTime(QDateTime(date, time), QFileDevice::FileModificationTime);
+}
+
+} // namespace ArchiveSupport

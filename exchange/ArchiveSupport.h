@@ -1,0 +1,53 @@
+#pragma once
+
+#include <functional>
+
+#include <QByteArray>
+#include <QString>
+#include <QtGlobal>
+
+class QIODevice;
+
+// Byte, checksum and path helpers shared by the ZLB and ZIP readers.
+namespace ArchiveSupport {
+
+quint16 readLe16(const char* p);
+quint32 readLe32(const char* p);
+void appendLe32(QByteArray& bytes, quint32 value);
+
+// CRC-32 of ISO 3309 (zlib's crc32); start with crcInit() and feed pieces in order.
+quint32 crcInit();
+quint32 crcUpdate(quint32 crc, const char* data, qint64 length);
+
+// Deflates data as one zlib stream (windowBits < 0: raw deflate). Stops early and
+// returns NotShorter once the output reaches `limit` bytes (limit < 0: no limit).
+// progress(consumed) is called as the compressor takes input.
+enum class DeflateResult
+{
+    Ok,
+    NotShorter,
+    Failed
+};
+DeflateResult deflateData(const QByteArray& data, int level, qint64 limit, QByteArray& out,
+                          const std::function<void(qint64 consumed)>& progress);
+
+// The last part of an archive name: what follows its last "/", "\" or ":".
+QString bareName(const QString& name);
+
+// Names that never become a file: empty, "." and "..".
+bool isSkippedName(const QString& bareName);
+
+// True when a relative path from an archive could leave the folder it is joined
+// to: a ".." part, or a ":" (a drive, or a stream name on Windows). A leading
+// separator is harmless, as the path is always appended to a destination folder.
+bool isUnsafeRelativePath(const QString& path);
+
+// Both separators become "/", runs of them collapse to one (a leading "//" of a
+// network path is kept), and a trailing one is removed.
+QString normalizePath(const QString& path);
+
+// Sets the file's modification time from a DOS date and time (local time);
+// an invalid stamp is ignored. Returns false when the file cannot be touched.
+bool setDosFileTime(const QString& fileName, quint16 dosDate, quint16 dosTime);
+
+} // namespace ArchiveSupport
