@@ -1,0 +1,144 @@
+#include <algorithm>
+
+#include <QApplication>
+#include <QLabel>
+#include <QPointer>
+#include <QScreen>
+#include <QtTest>
+
+#include "Errors.h"
+#include "MessageF.h"
+
+class TestMessageF : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void cleanup();
+    void showsCentredWindowWithWaitCursor();
+    void hideDestroysWindowAndRestoresCursor();
+    void secondShowReplacesTextOfTheSameWindow();
+    void hideWithoutWindowDoesNothing();
+    void guardRemovesWindowOnException();
+    void guardShowsTheProgramsWaitText();
+    void textFitsBesideTheAnimation();
+    void animationRuns();
+};
+
+void TestMessageF::cleanup()
+{
+    HideWaitMessage();
+    while (QApplication::overrideCursor())
+        QApplication::restoreOverrideCursor();
+}
+
+void TestMessageF::showsCentredWindowWithWaitCursor()
+{
+    ShowWaitMessage(QStringLiteral("Подождите"));
+    TMessageForm* form = CurrentWaitMessage();
+    QVERIFY(form);
+    QVERIFY(form->isVisible());
+    QVERIFY(!form->isModal());
+    QVERIFY(form->windowFlags() & Qt::FramelessWindowHint);
+    QCOMPARE(form->size(), QSize(292, 53));
+    QCOMPARE(form->text(), QStringLiteral("Подождите"));
+    QVERIFY(form->animation());
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    QVERIFY((form->frameGeometry().center() - area.center()).manhattanLength() <= 2);
+    QVERIFY(QApplication::overrideCursor());
+    QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+}
+
+void TestMessageF::hideDestroysWindowAndRestoresCursor()
+{
+    ShowWaitMessage(QStringLiteral("a"));
+    QPointer<TMessageForm> first = CurrentWaitMessage();
+    HideWaitMessage();
+    QVERIFY(first.isNull());
+    QVERIFY(!CurrentWaitMessage());
+    QVERIFY(!QApplication::overrideCursor());
+
+    ShowWaitMessage(QStringLiteral("b"));
+    QVERIFY(CurrentWaitMessage());
+    QCOMPARE(CurrentWaitMessage()->text(), QStringLiteral("b"));
+}
+
+void TestMessageF::secondShowReplacesTextOfTheSameWindow()
+{
+    ShowWaitMessage(QStringLiteral("первый"));
+    QPointer<TMessageForm> form = CurrentWaitMessage();
+    ShowWaitMessage(QStringLiteral("второй"));
+    QCOMPARE(CurrentWaitMessage(), form.data());
+    QCOMPARE(form->text(), QStringLiteral("второй"));
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    QCOMPARE(std::count_if(windows.begin(), windows.end(),
+                           [](QWidget* w) { return qobject_cast<TMessageForm*>(w) != nullptr; }),
+             1);
+    // One hide undoes both shows: the cursor was set only once.
+    HideWaitMessage();
+    QVERIFY(!QApplication::overrideCursor());
+}
+
+void TestMessageF::hideWithoutWindowDoesNothing()
+{
+    QApplication::setOverrideCursor(Qt::BusyCursor); // somebody else's cursor
+    HideWaitMessage();
+    QVERIFY(QApplication::overrideCursor());
+    QCOMPARE(QApplication::overrideCursor()->shape(), Qt::BusyCursor);
+    QVERIFY(!CurrentWaitMessage());
+}
+
+void TestMessageF::guardRemovesWindowOnException()
+{
+    QPointer<TMessageForm> seen;
+    try {
+        WaitMessageGuard guard(QStringLiteral("Печать"));
+        seen = CurrentWaitMessage();
+        QVERIFY(seen && seen->isVisible());
+        QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        throw F2tpError(QStringLiteral("Ошибка подготовки"));
+    } catch (const F2tpError& e) {
+        QCOMPARE(e.message(), QStringLiteral("Ошибка подготовки"));
+    }
+    QVERIFY(seen.isNull());
+    QVERIFY(!CurrentWaitMessage());
+    QVERIFY(!QApplication::overrideCursor());
+}
+
+void TestMessageF::guardShowsTheProgramsWaitText()
+{
+    {
+        WaitMessageGuard guard;
+        QCOMPARE(CurrentWaitMessage()->text(),
+                 QStringLiteral("Подождите, идет обработка данных..."));
+    }
+    QVERIFY(!CurrentWaitMessage());
+}
+
+void TestMessageF::textFitsBesideTheAnimation()
+{
+    ShowWaitMessage(WaitMessageText());
+    TMessageForm* form = CurrentWaitMessage();
+    auto* label = form->findChild<QLabel*>();
+    QVERIFY(label);
+    const QRect text = label->geometry();
+    QVERIFY(!text.intersects(form->animation()->geometry()));
+    QVERIFY2(label->heightForWidth(text.width()) <= text.height(), "the message is clipped");
+    const QRect inside = form->rect();
+    QVERIFY(inside.contains(label->mapTo(form, QPoint(0, 0))));
+    QVERIFY(inside.contains(form->animation()->mapTo(form, QPoint(0, 0))));
+    // The animation is vertically centred.
+    const QRect anim(form->animation()->mapTo(form, QPoint(0, 0)), form->animation()->size());
+    QVERIFY(qAbs(anim.center().y() - inside.center().y()) <= 1);
+}
+
+void TestMessageF::animationRuns()
+{
+    ShowWaitMessage(WaitMessageText());
+    TSearchAnimation* animation = CurrentWaitMessage()->animation();
+    const int first = animation->frame();
+    QTRY_VERIFY(animation->frame() != first);
+}
+
+QTEST_MAIN(TestMessageF)
+#include "tst_MessageF.moc"

@@ -1,0 +1,34 @@
+#include "AboutNew.h"
+
+#include <QHBoxLayout>
+#include <QPushButton>
+
+namespace {
+
+constexpr int ClientWidth = 660;
+constexpr int ClientHeight = 484;
+constexpr int BarHeight = 42;
+
+} // namespace
+
+TFAbout::TFAbout(QWidget* parent)
+    : TSplashWindow(parent,
+                    Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                        Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint,
+                    QSize(ClientWidth, ClientHeight), QSize(ClientWidth, ClientHeight - BarHeight))
+    , m_okButton(new QPushButton(QStringLiteral("ОК"), this))
+{
+    setWindowTitle(QStringLiteral("О программе"));
+    // The splash's wait cursor does not belong on a dialog the user works with.
+    unsetCursor();
+
+    auto* bar = new QWidget(this);
+    bar->setGeometry(0, ClientHeight - BarHeight, ClientWidth, BarHeight);
+    auto* layout = new QHBoxLayout(bar);
+    layout->addStretch();
+    layout->addWidget(m_okButton);
+    layout->addStretch();
+    m_okButton->setDefault(true);
+    m_okButton->setMinimumWidth(90);
+    connect(m_okButton, &QPushButton::clicked, this, &QDialog::accept);
+}
