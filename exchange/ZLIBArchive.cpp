@@ -437,7 +437,8 @@ void TZLBArchive::AddFiles(QStringList& fileList)
         fail("Unable to update archive file (%1)", m_fileName);
     }
     m_isNew = false;
-    OpenArchive(m_fileName);
+    const QString name = m_fileName; // OpenArchive closes first, which clears m_fileName
+    OpenArchive(name);
 }
 
 bool TZLBArchive::addOne(const QString& file, QIODevice& out, qint64& position, quint32& crc)
