@@ -53,6 +53,13 @@ QByteArray withFixedZlbCrc(QByteArray archive);
 
 struct RawZipEntry
 {
+    RawZipEntry(QByteArray name_, QByteArray data_, quint16 method_ = 8)
+        : name(std::move(name_))
+        , data(std::move(data_))
+        , method(method_)
+    {
+    }
+
     QByteArray name;
     QByteArray data;
     quint16 method = 8;
