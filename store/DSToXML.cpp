@@ -1,0 +1,995 @@
+#include "DSToXML.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+#include <QDate>
+#include <QDateTime>
+#include <QSaveFile>
+#include <QTime>
+
+#include "Errors.h"
+#include "FormatSettings.h"
+#include "ObFunc.h"
+#include "ozDataSet.h"
+#include "ozField.h"
+
+namespace {
+
+// An element may take this much memory even in a small file; beyond it, as
+// much as the file is long. Tokens are charged for their bytes and a fixed
+// cost each, so no input makes the reader grow beyond its file.
+constexpr qint64 MinBudget = 4 * 1024 * 1024;
+constexpr qsizetype TokenCost = qsizetype(sizeof(TDPTag)) + 64;
+// Elements of a data packet nest three deep; deeper nesting is not a data packet.
+constexpr int MaxDepth = 256;
+// The writer hands its text to the file whenever this much is pending.
+constexpr qsizetype PendingLimit = 10000;
+
+bool isSeparator(char c)
+{
+    return static_cast<unsigned char>(c) <= 32;
+}
+
+bool hasHighBytes(QByteArrayView bytes)
+{
+    return std::any_of(bytes.begin(), bytes.end(),
+                       [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+}
+
+QByteArray toCp1251(QStringView text)
+{
+    QByteArray bytes;
+    PacketText::appendCp1251(bytes, text);
+    return bytes;
+}
+
+// Upper case of every Windows-1251 byte (Latin and Cyrillic letters).
+struct FoldTable
+{
+    std::array<unsigned char, 256> upper{};
+
+    FoldTable()
+    {
+        QByteArray all(256, '\0');
+        for (int i = 0; i < 256; ++i)
+            all[i] = char(i);
+        const QString text = PacketText::fromCp1251(all);
+        for (int i = 0; i < 256; ++i) {
+            const QString up = text.at(i).toUpper();
+            const QByteArray back = toCp1251(up);
+            upper[i] = back.size() == 1 && PacketText::fromCp1251(back) == up
+                           ? static_cast<unsigned char>(back.at(0))
+                           : static_cast<unsigned char>(i);
+        }
+    }
+};
+
+bool equalIgnoringCase(QByteArrayView a, QByteArrayView b)
+{
+    if (a.size() != b.size())
+        return false;
+    static const FoldTable fold;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        const auto x = static_cast<unsigned char>(a[i]);
+        const auto y = static_cast<unsigned char>(b[i]);
+        if (x != y && fold.upper[x] != fold.upper[y])
+            return false;
+    }
+    return true;
+}
+
+qsizetype indexOfIgnoringCase(QByteArrayView haystack, QByteArrayView needle)
+{
+    for (qsizetype i = 0; i + needle.size() <= haystack.size(); ++i) {
+        if (haystack.sliced(i, needle.size()).compare(needle, Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return -1;
+}
+
+QString formatErrorText()
+{
+    return QStringLiteral("Неверный формат файла");
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// TDPTag
+
+QString TDPTag::name() const
+{
+    return PacketText::fromCp1251(nameBytes());
+}
+
+QString TDPTag::attributeName(qsizetype index) const
+{
+    return PacketText::fromCp1251(attributeNameBytes(index));
+}
+
+QByteArrayView TDPTag::attributeNameBytes(qsizetype index) const
+{
+    return span(m_attributes.at(index).name);
+}
+
+QByteArrayView TDPTag::attributeBytes(qsizetype index) const
+{
+    return span(m_attributes.at(index).value);
+}
+
+std::optional<QByteArrayView> TDPTag::attribute(QStringView name) const
+{
+    const QByteArray bytes = toCp1251(name);
+    if (PacketText::fromCp1251(bytes) != name)
+        return std::nullopt;
+    return attributeByBytes(bytes);
+}
+
+std::optional<QByteArrayView> TDPTag::attributeByBytes(QByteArrayView cp1251Name) const
+{
+    for (const Attribute& a : m_attributes) {
+        if (equalIgnoringCase(span(a.name), cp1251Name))
+            return span(a.value);
+    }
+    return std::nullopt;
+}
+
+QString TDPTag::value(QStringView name) const
+{
+    const auto bytes = attribute(name);
+    return bytes ? PacketText::fromCp1251(*bytes) : QString();
+}
+
+QString TDPTag::text() const
+{
+    return PacketText::fromCp1251(m_text);
+}
+
+void TDPTag::clear()
+{
+    // Sizes only: the row token is reused for every row and keeps its capacity.
+    m_store.resize(0);
+    m_name = {};
+    m_start = false;
+    m_complete = false;
+    m_attributes.clear();
+    m_text.resize(0);
+    m_children.clear();
+}
+
+// ---------------------------------------------------------------------------
+// TDataPacket
+
+TDataPacket::TDataPacket(QObject* owner, const QString& fileName, qsizetype chunkSize)
+    : QObject(owner)
+    , m_fileName(fileName)
+    , m_chunkSize(qMax<qsizetype>(chunkSize, 1))
+{
+}
+
+TDataPacket::~TDataPacket() = default;
+
+void TDataPacket::formatError() const
+{
+    throw F2tpError(formatErrorText());
+}
+
+void TDataPacket::resetReadState()
+{
+    m_buffer.clear();
+    m_pos = -1;
+    m_current = 0;
+    m_eof = false;
+    m_inRows = false;
+    m_headerOnly = false;
+    m_scratch.clear();
+}
+
+void TDataPacket::readChunk()
+{
+    if (m_eof || m_headerOnly || !m_file.isOpen())
+        formatError();
+    m_buffer.resize(m_chunkSize);
+    qsizetype filled = 0;
+    while (filled < m_chunkSize) {
+        const qint64 n = m_file.read(m_buffer.data() + filled, m_chunkSize - filled);
+        if (n < 0)
+            formatError();
+        if (n == 0)
+            break;
+        filled += qsizetype(n);
+    }
+    m_buffer.resize(filled);
+    m_eof = filled < m_chunkSize;
+    m_pos = -1;
+    if (std::memchr(m_buffer.constData(), 0, std::size_t(filled)) != nullptr)
+        formatError();
+}
+
+// Collects the characters after the current one up to the delimiter, which
+// becomes the current character; with out == nullptr they are skipped.
+bool TDataPacket::readTo(char delimiter, QByteArray* out)
+{
+    qsizetype start = m_pos + 1;
+    for (;;) {
+        const qsizetype size = m_buffer.size();
+        if (start < size) {
+            const char* base = m_buffer.constData();
+            const void* hit = std::memchr(base + start, delimiter, std::size_t(size - start));
+            const qsizetype end = hit ? static_cast<const char*>(hit) - base : size;
+            if (out)
+                out->append(base + start, end - start);
+            if (out && out->size() > m_budgetLeft)
+                formatError();
+            if (hit) {
+                m_pos = end;
+                m_current = delimiter;
+                return true;
+            }
+        }
+        readChunk();
+        start = 0;
+    }
+}
+
+void TDataPacket::charge(qsizetype bytes)
+{
+    m_budgetLeft -= bytes;
+    if (m_budgetLeft < 0)
+        formatError();
+}
+
+void TDataPacket::appendText(TDPTag& token, QByteArrayView raw)
+{
+    if (raw.isEmpty())
+        return;
+    const QString text = XmlUnescape(raw, m_encoding);
+    PacketText::appendCp1251(token.m_text, text);
+    charge(text.size());
+}
+
+// Names are kept in Windows-1251 so that they compare alike whatever the
+// file's encoding; a UTF-8 name with letters beyond ASCII is converted.
+void TDataPacket::storeName(TDPTag& token, TDPTag::Span& span)
+{
+    if (m_encoding != XmlEncoding::Utf8)
+        return;
+    const QByteArrayView name = token.span(span);
+    if (!hasHighBytes(name))
+        return;
+    const QByteArray converted = toCp1251(PacketText::decode(name, XmlEncoding::Utf8));
+    span = {token.m_store.size(), converted.size()};
+    token.m_store.append(converted);
+}
+
+// Splits the tag text held in token.m_store into name, flags and attributes.
+void TDataPacket::parseTag(TDPTag& token)
+{
+    const QByteArray& t = token.m_store;
+    const qsizetype n = t.size();
+    const auto nameEnd = [&](qsizetype from) {
+        qsizetype i = from;
+        while (i < n && !isSeparator(t[i]) && t[i] != '/' && t[i] != '>')
+            ++i;
+        return i;
+    };
+
+    if (n > 0 && t[0] == '/') {
+        token.m_start = false;
+        token.m_complete = true;
+        token.m_name = {1, nameEnd(1) - 1};
+        storeName(token, token.m_name);
+        return;
+    }
+    token.m_start = true;
+    token.m_complete = n > 0 && t[n - 1] == '/';
+    const qsizetype end = token.m_complete ? n - 1 : n;
+    token.m_name = {0, qMin(nameEnd(0), end)};
+
+    qsizetype i = token.m_name.length;
+    while (i < end) {
+        while (i < end && isSeparator(t[i]))
+            ++i;
+        if (i >= end)
+            break;
+        const qsizetype nameStart = i;
+        while (i < end && t[i] != '=' && !isSeparator(t[i]))
+            ++i;
+        if (i >= end || t[i] != '=')
+            continue; // a name without "=" is dropped
+        TDPTag::Attribute a;
+        a.name = {nameStart, i - nameStart};
+        ++i;
+        if (i < end && (t[i] == '"' || t[i] == '\'')) {
+            const char quote = t[i];
+            const qsizetype valueStart = ++i;
+            const qsizetype close = t.indexOf(quote, valueStart);
+            const qsizetype valueEnd = close < 0 || close > end ? end : close;
+            a.value = {valueStart, valueEnd - valueStart};
+            i = valueEnd + 1;
+        } else {
+            const qsizetype valueStart = i;
+            while (i < end && !isSeparator(t[i]))
+                ++i;
+            a.value = {valueStart, i - valueStart};
+        }
+        token.m_attributes.append(a);
+    }
+
+    storeName(token, token.m_name);
+    for (TDPTag::Attribute& a : token.m_attributes) {
+        storeName(token, a.name);
+        if (!m_inRows) {
+            const QByteArray value = toCp1251(XmlUnescape(token.span(a.value), m_encoding));
+            a.value = {token.m_store.size(), value.size()};
+            token.m_store.append(value);
+        }
+    }
+}
+
+void TDataPacket::parseElement(TDPTag& token, int depth)
+{
+    if (depth > MaxDepth)
+        formatError();
+    token.clear();
+    charge(TokenCost);
+    if (m_current != '<') {
+        m_scratch.resize(0);
+        readTo('<', &m_scratch);
+        appendText(token, m_scratch);
+    }
+    token.m_store.resize(0);
+    readTo('>', &token.m_store);
+    parseTag(token);
+    charge(token.m_store.size() + token.m_attributes.size() * qsizetype(sizeof(TDPTag::Attribute)));
+    if (!token.m_start || token.m_complete)
+        return;
+    for (;;) {
+        m_scratch.resize(0);
+        readTo('<', &m_scratch);
+        appendText(token, m_scratch);
+        TDPTag child;
+        parseElement(child, depth + 1);
+        if (child.m_complete && child.nameBytes() == token.nameBytes()) {
+            token.m_complete = true;
+            return;
+        }
+        token.m_children.push_back(std::move(child));
+    }
+}
+
+void TDataPacket::OpenPacket()
+{
+    if (m_headerRead)
+        return;
+    resetReadState();
+    m_root.clear();
+    m_fields.clear();
+    m_row.clear();
+    m_file.close();
+    m_file.setFileName(m_fileName);
+    if (m_fileName.isEmpty() || !m_file.open(QIODevice::ReadOnly))
+        throw F2tpError(QStringLiteral("Ошибка открытия файла - ") + m_fileName);
+    try {
+        m_budget = qMax<qint64>(m_file.size(), MinBudget);
+        readChunk();
+        const QByteArrayView chunk(m_buffer);
+
+        if (chunk.indexOf("<?xml ") < 0)
+            formatError();
+        const qsizetype declEnd = chunk.indexOf("?>");
+        if (declEnd < 19)
+            formatError();
+        const QByteArrayView declaration = chunk.first(declEnd);
+        m_encoding = XmlEncoding::Utf8;
+        const qsizetype enc = indexOfIgnoringCase(declaration, "encoding=");
+        if (enc >= 0) {
+            const QByteArrayView value = declaration.sliced(qMin(enc + 10, declaration.size()));
+            if (value.size() >= 12 &&
+                value.first(12).compare("windows-1251", Qt::CaseInsensitive) == 0)
+                m_encoding = XmlEncoding::Windows1251;
+        }
+
+        // Nothing of the header may come from a later chunk.
+        m_headerOnly = true;
+        qsizetype root = chunk.indexOf("<DATAPACKET ");
+        if (root < 0)
+            root = chunk.indexOf("<OZDATAPACKET ");
+        if (root < 0)
+            formatError();
+        m_pos = root;
+        m_current = '<';
+        m_budgetLeft = m_budget;
+        m_root.clear();
+        readTo('>', &m_root.m_store);
+        parseTag(m_root);
+
+        const qsizetype fields = chunk.indexOf("<FIELDS>");
+        if (fields < 0)
+            formatError();
+        m_pos = fields;
+        m_current = '<';
+        m_budgetLeft = m_budget;
+        parseElement(m_fields, 0);
+
+        const qsizetype rows = chunk.indexOf("<ROWDATA>");
+        if (rows < 0)
+            formatError();
+        m_headerOnly = false;
+        m_pos = rows + 8;
+        m_current = '>';
+        readTo('<', nullptr);
+        m_inRows = true;
+        m_headerRead = true;
+    } catch (...) {
+        m_file.close();
+        resetReadState();
+        m_root.clear();
+        m_fields.clear();
+        throw;
+    }
+}
+
+bool TDataPacket::NextRow()
+{
+    if (!m_headerRead)
+        OpenPacket();
+    if (!m_inRows) {
+        m_row.clear();
+        return false;
+    }
+    try {
+        m_budgetLeft = m_budget;
+        parseElement(m_row, 0);
+    } catch (...) {
+        // The position is lost; the reader hands out no further rows.
+        m_inRows = false;
+        m_row.clear();
+        throw;
+    }
+    if (m_row.nameBytes() == "ROW")
+        return true;
+    m_row.clear();
+    m_inRows = false;
+    return false;
+}
+
+const TDPTag* TDataPacket::FindFieldTag(QStringView name) const
+{
+    for (const TDPTag& field : m_fields.m_children) {
+        if (field.nameBytes() != "FIELD")
+            continue;
+        const auto attrName = field.attribute(u"attrname");
+        if (attrName && PacketText::fromCp1251(*attrName) == name)
+            return &field;
+    }
+    return nullptr;
+}
+
+TDataPacket::ColumnKind TDataPacket::columnKind(const TDPTag& field)
+{
+    const QByteArrayView type = field.attribute(u"fieldtype").value_or(QByteArrayView());
+    if (type == "string")
+        return ColumnKind::Text;
+    if (type == "bin.hex") {
+        return field.attribute(u"SUBTYPE").value_or(QByteArrayView()) == "Text"
+                   ? ColumnKind::Text
+                   : ColumnKind::Binary;
+    }
+    if (type == "fixed" || type == "r8" || type == "r4")
+        return ColumnKind::Number;
+    if (type == "date")
+        return ColumnKind::Date;
+    if (type == "dateTime")
+        return ColumnKind::DateTime;
+    return ColumnKind::Other;
+}
+
+QString TDataPacket::convertValue(QByteArrayView raw, ColumnKind kind) const
+{
+    switch (kind) {
+    case ColumnKind::Text:
+        return XmlUnescape(raw, m_encoding);
+    case ColumnKind::Number: {
+        QString text = PacketText::decode(raw, m_encoding);
+        const QChar separator = FormatSettings::decimalSeparator();
+        if (separator != u'.') {
+            const qsizetype point = text.indexOf(u'.');
+            if (point >= 0)
+                text[point] = separator;
+        }
+        return text;
+    }
+    case ColumnKind::Date: {
+        const QString s = PacketText::decode(raw, m_encoding);
+        if (s.isEmpty())
+            return s;
+        return s.mid(6, 2) + u'.' + s.mid(4, 2) + u'.' + s.left(4);
+    }
+    case ColumnKind::DateTime: {
+        const QString s = PacketText::decode(raw, m_encoding);
+        if (s.isEmpty())
+            return s;
+        return s.mid(6, 2) + u'.' + s.mid(4, 2) + u'.' + s.left(4) + u' ' + s.mid(9, 8) + u'.' +
+               s.mid(17);
+    }
+    case ColumnKind::Binary:
+        return PacketText::fromCp1251(Base64Decode(raw));
+    case ColumnKind::Other:
+        break;
+    }
+    return PacketText::decode(raw, m_encoding);
+}
+
+QString TDataPacket::ReadValue(QStringView fieldName) const
+{
+    const TDPTag* field = FindFieldTag(fieldName);
+    if (!field)
+        return QString();
+    const auto raw = m_row.attribute(fieldName);
+    if (!raw)
+        return QString();
+    return convertValue(*raw, columnKind(*field));
+}
+
+void TDataPacket::SetPacketFile(const QString& fileName)
+{
+    m_file.close();
+    resetReadState();
+    m_fileName = fileName;
+    m_root.clear();
+    m_fields.clear();
+    m_row.clear();
+}
+
+void TDataPacket::ClosePacket()
+{
+    m_file.close();
+    resetReadState();
+    m_fileName.clear();
+    m_root.clear();
+    m_fields.clear();
+    m_row.clear();
+    m_headerRead = false;
+}
+
+// ---------------------------------------------------------------------------
+// Loading a table
+
+namespace {
+
+bool isDateTimeType(TFieldType type)
+{
+    return type == TFieldType::ftDate || type == TFieldType::ftTime ||
+           type == TFieldType::ftDateTime;
+}
+
+// "hh:nn:sszzz", the milliseconds without separator.
+QTime packetTime(QStringView s)
+{
+    if (s.size() != 11 || s[2] != u':' || s[5] != u':')
+        return QTime();
+    bool ok[4] = {};
+    const int h = s.sliced(0, 2).toInt(&ok[0]);
+    const int m = s.sliced(3, 2).toInt(&ok[1]);
+    const int sec = s.sliced(6, 2).toInt(&ok[2]);
+    const int ms = s.sliced(8, 3).toInt(&ok[3]);
+    if (!ok[0] || !ok[1] || !ok[2] || !ok[3])
+        return QTime();
+    return QTime(h, m, sec, ms);
+}
+
+QDate packetDate(QStringView s)
+{
+    if (s.size() != 8)
+        return QDate();
+    for (const QChar c : s) {
+        if (!c.isDigit())
+            return QDate();
+    }
+    return QDate(s.sliced(0, 4).toInt(), s.sliced(4, 2).toInt(), s.sliced(6, 2).toInt());
+}
+
+// The value of a date, time or date-time column for a field of such a type;
+// an invalid QVariant when the text is not in the file's form.
+QVariant packetDateTimeValue(const QString& raw, QByteArrayView fieldType, TFieldType target)
+{
+    QDate date;
+    QTime time;
+    if (fieldType == "date") {
+        date = packetDate(raw);
+        time = QTime(0, 0);
+    } else if (fieldType == "time") {
+        date = QDate(1899, 12, 30);
+        time = packetTime(raw);
+    } else if (fieldType == "dateTime") {
+        if (raw.size() == 20 && raw[8] == u'T') {
+            date = packetDate(QStringView(raw).sliced(0, 8));
+            time = packetTime(QStringView(raw).sliced(9));
+        }
+    }
+    if (!date.isValid() || !time.isValid())
+        return QVariant();
+    switch (target) {
+    case TFieldType::ftDate:
+        return QVariant(date);
+    case TFieldType::ftTime:
+        return QVariant(time);
+    default:
+        return QVariant(QDateTime(date, time));
+    }
+}
+
+} // namespace
+
+// The columns are matched to the table's fields by name with letter case
+// ignored, like every field lookup of a table, and a matched column gives its
+// values whatever the case of its name. Every used field of every row is
+// written (an absent value as the empty text) through the plain text
+// conversion, and the record is posted when a data field was written. A value
+// the field rejects cancels the record being loaded; the records posted
+// before it stay, and the error passes on.
+void TDataPacket::LoadInto(TDataSet& table)
+{
+    OpenPacket();
+    TControlsDisabler controls(table);
+    if (!table.active())
+        table.open();
+
+    struct UsedColumn
+    {
+        TField* field;
+        QByteArray name;
+        QByteArray type;
+        ColumnKind kind;
+    };
+    std::vector<UsedColumn> used;
+    for (const TDPTag& column : m_fields.m_children) {
+        if (column.nameBytes() != "FIELD")
+            continue;
+        const auto attrName = column.attribute(u"attrname");
+        if (!attrName)
+            continue;
+        if (TField* field = table.findField(PacketText::fromCp1251(*attrName))) {
+            used.push_back({field, attrName->toByteArray(),
+                            column.attribute(u"fieldtype").value_or(QByteArrayView()).toByteArray(),
+                            columnKind(column)});
+        }
+    }
+    if (used.empty())
+        return;
+
+    while (NextRow()) {
+        table.append();
+        try {
+            for (const UsedColumn& column : used) {
+                const QByteArrayView raw =
+                    m_row.attributeByBytes(column.name).value_or(QByteArrayView());
+                TField& field = *column.field;
+                if (!raw.isEmpty() && isDateTimeType(field.dataType())) {
+                    const QVariant value = packetDateTimeValue(PacketText::decode(raw, m_encoding),
+                                                               column.type, field.dataType());
+                    if (value.isValid()) {
+                        field.setValue(value);
+                        continue;
+                    }
+                } else if (column.kind == ColumnKind::Binary && field.isBlob()) {
+                    if (auto* blob = dynamic_cast<TBlobField*>(&field); blob && !blob->isMemo()) {
+                        blob->setAsBytes(Base64Decode(raw));
+                        continue;
+                    }
+                }
+                field.setAsString(convertValue(raw, column.kind));
+            }
+            if (table.modified())
+                table.post();
+        } catch (...) {
+            try {
+                table.cancel();
+            } catch (...) {
+                // The value's error is the one to report.
+            }
+            throw;
+        }
+    }
+    // A last record that no data field made modified is dropped, not left pending.
+    if (table.state() == TDataSetState::dsInsert && !table.modified())
+        table.cancel();
+}
+
+// ---------------------------------------------------------------------------
+// Writing
+
+namespace {
+
+enum class ValueForm
+{
+    Text,
+    Integer,
+    Float,
+    Date,
+    Time,
+    DateTime,
+    Base64,
+};
+
+struct WrittenField
+{
+    TField* field;
+    QByteArray rowName;
+    ValueForm form;
+};
+
+void appendAttribute(QByteArray& out, const char* name, QByteArrayView value)
+{
+    out.append(' ');
+    out.append(name);
+    out.append("=\"");
+    out.append(value);
+    out.append('"');
+}
+
+// The FIELD element of a written field; fails for a type the format has no name for.
+QByteArray fieldElement(const TField& field, ValueForm& form)
+{
+    const QByteArray width = QByteArray::number(field.size());
+    QByteArray type;
+    QByteArray subtype;
+    QByteArray decimals;
+    QByteArray widthAttr;
+    switch (field.dataType()) {
+    case TFieldType::ftString:
+        type = "string";
+        widthAttr = width;
+        form = ValueForm::Text;
+        break;
+    case TFieldType::ftFixedChar:
+        type = "string";
+        subtype = "FixedChar";
+        widthAttr = width;
+        form = ValueForm::Text;
+        break;
+    case TFieldType::ftSmallint:
+        type = "i2";
+        form = ValueForm::Integer;
+        break;
+    case TFieldType::ftInteger:
+        type = "i4";
+        form = ValueForm::Integer;
+        break;
+    case TFieldType::ftFloat:
+        type = "r8";
+        form = ValueForm::Float;
+        break;
+    case TFieldType::ftCurrency:
+    case TFieldType::ftBCD:
+        type = "fixed";
+        decimals = width;
+        widthAttr = "15";
+        form = ValueForm::Float;
+        break;
+    case TFieldType::ftLargeint:
+        type = "fixed";
+        decimals = "0";
+        widthAttr = "18";
+        form = ValueForm::Integer;
+        break;
+    case TFieldType::ftDate:
+        type = "date";
+        form = ValueForm::Date;
+        break;
+    case TFieldType::ftTime:
+        type = "time";
+        form = ValueForm::Time;
+        break;
+    case TFieldType::ftDateTime:
+        type = "dateTime";
+        form = ValueForm::DateTime;
+        break;
+    case TFieldType::ftBlob:
+        type = "bin.hex";
+        subtype = "Binary";
+        widthAttr = "8";
+        form = ValueForm::Base64;
+        break;
+    case TFieldType::ftMemo:
+    case TFieldType::ftFmtMemo:
+        type = "bin.hex";
+        subtype = "Text";
+        widthAttr = "8";
+        form = ValueForm::Text;
+        break;
+    default:
+        throw F2tpError(QStringLiteral("Неизвестный тип поля ") + field.componentName());
+    }
+    QByteArray out("<FIELD");
+    appendAttribute(out, "attrname", XmlEscape(field.fieldName(), false));
+    appendAttribute(out, "fieldtype", type);
+    if (!subtype.isEmpty())
+        appendAttribute(out, "SUBTYPE", subtype);
+    if (!decimals.isEmpty())
+        appendAttribute(out, "DECIMALS", decimals);
+    if (!widthAttr.isEmpty())
+        appendAttribute(out, "WIDTH", widthAttr);
+    if (field.readOnly())
+        appendAttribute(out, "readonly", "true");
+    if (field.required())
+        appendAttribute(out, "required", "true");
+    out.append("></FIELD>");
+    return out;
+}
+
+void appendDigits(QByteArray& out, int value, int width)
+{
+    const QByteArray digits = QByteArray::number(value);
+    for (qsizetype i = digits.size(); i < width; ++i)
+        out.append('0');
+    out.append(digits);
+}
+
+void appendDate(QByteArray& out, QDate date)
+{
+    appendDigits(out, date.year(), 4);
+    appendDigits(out, date.month(), 2);
+    appendDigits(out, date.day(), 2);
+}
+
+void appendTime(QByteArray& out, QTime time)
+{
+    appendDigits(out, time.hour(), 2);
+    out.append(':');
+    appendDigits(out, time.minute(), 2);
+    out.append(':');
+    appendDigits(out, time.second(), 2);
+    appendDigits(out, time.msec(), 3);
+}
+
+// Appends ` NAME="value"` for a field whose value as text is not empty.
+void appendRowValue(QByteArray& out, const WrittenField& w)
+{
+    const TField& field = *w.field;
+    if (w.form == ValueForm::Text) {
+        const QString text = field.asString();
+        if (text.isEmpty())
+            return;
+        out.append(' ');
+        out.append(w.rowName);
+        out.append("=\"");
+        out.append(XmlEscape(text, false));
+        out.append('"');
+        return;
+    }
+    if (field.isNull())
+        return;
+    const qsizetype start = out.size();
+    out.append(' ');
+    out.append(w.rowName);
+    out.append("=\"");
+    const qsizetype valueStart = out.size();
+    switch (w.form) {
+    case ValueForm::Text:
+        break;
+    case ValueForm::Integer:
+        out.append(field.asString().toLatin1());
+        break;
+    case ValueForm::Float:
+        out.append(FloatToText(field.asFloat(), u'.').toLatin1());
+        break;
+    case ValueForm::Date:
+        appendDate(out, field.value().toDate());
+        break;
+    case ValueForm::Time:
+        appendTime(out, field.value().toTime());
+        break;
+    case ValueForm::DateTime: {
+        const QDateTime value = field.value().toDateTime();
+        appendDate(out, value.date());
+        out.append('T');
+        appendTime(out, value.time());
+        break;
+    }
+    case ValueForm::Base64:
+        if (const auto* blob = dynamic_cast<const TBlobField*>(&field))
+            out.append(Base64Encode(blob->asBytes()));
+        break;
+    }
+    if (out.size() == valueStart) {
+        out.truncate(start);
+        return;
+    }
+    out.append('"');
+}
+
+// Returns the table to the record that was current, also when the walk failed.
+class CurrentRecordGuard
+{
+public:
+    explicit CurrentRecordGuard(TDataSet& table)
+        : m_table(table)
+        , m_bookmark(table.bookmark())
+    {
+    }
+    ~CurrentRecordGuard()
+    {
+        if (m_pending) {
+            try {
+                m_table.gotoBookmark(m_bookmark);
+            } catch (...) {
+                // The error that ended the walk is the one to report.
+            }
+        }
+    }
+    Q_DISABLE_COPY_MOVE(CurrentRecordGuard)
+
+    void restore()
+    {
+        m_pending = false;
+        m_table.gotoBookmark(m_bookmark);
+    }
+
+private:
+    TDataSet& m_table;
+    TBookmark m_bookmark;
+    bool m_pending = true;
+};
+
+[[noreturn]] void cannotCreate(const QString& fileName)
+{
+    throw F2tpError(QStringLiteral("Не удается создать файл ") + fileName);
+}
+
+void writeOut(QSaveFile& file, const QByteArray& bytes, const QString& fileName)
+{
+    if (file.write(bytes) != bytes.size())
+        cannotCreate(fileName);
+}
+
+} // namespace
+
+void WriteDataPacket(TDataSet& table, const QString& fileName)
+{
+    QByteArray header("<?xml version=\"1.0\" encoding=\"windows-1251\" standalone=\"yes\"?>"
+                      "<DATAPACKET Version=\"2.0\"><METADATA><FIELDS>");
+    std::vector<WrittenField> written;
+    for (int i = 0; i < table.fieldCount(); ++i) {
+        TField& field = table.field(i);
+        if (field.fieldKind() != TFieldKind::fkData && field.tag() != 128)
+            continue;
+        ValueForm form = ValueForm::Text;
+        header.append(fieldElement(field, form));
+        written.push_back({&field, toCp1251(field.fieldName()), form});
+    }
+    header.append("</FIELDS><PARAMS/></METADATA>");
+
+    // Written aside and put in place only when complete: the old file survives any failure.
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly))
+        cannotCreate(fileName);
+    writeOut(file, header, fileName);
+
+    QByteArray pending("<ROWDATA>");
+    pending.reserve(PendingLimit + 4096);
+    {
+        TControlsDisabler controls(table);
+        CurrentRecordGuard current(table);
+        table.first();
+        while (!table.eof()) {
+            pending.append("<ROW");
+            for (const WrittenField& w : written)
+                appendRowValue(pending, w);
+            pending.append(" />");
+            if (pending.size() > PendingLimit) {
+                writeOut(file, pending, fileName);
+                pending.resize(0);
+            }
+            table.next();
+        }
+        current.restore();
+    }
+    pending.append("</ROWDATA></DATAPACKET>");
+    writeOut(file, pending, fileName);
+    if (!file.commit())
+        cannotCreate(fileName);
+}
