@@ -115,8 +115,8 @@ public:
 //                            with OnGetText and formats applied;
 //   fieldValue(f, buf)       the field's value in buf.
 //   rowToBookmark(r)         the bookmark of row r (empty for the inserted row).
-// Rows count is O(records) the first time after a change and cached until the
-// next change of records, filter or cursor.
+// The visible rows of a filtered table are worked out once after each change
+// of records, filter or cursor and kept until the next one.
 class TDataSet
 {
 public:
@@ -272,6 +272,8 @@ protected:
     // Drops the edit buffer and repositions after a cancelled insert.
     virtual void internalCancel(bool inserting) = 0;
     virtual void internalDelete() = 0;
+    // Runs after AfterDelete (the memory table sets its change flag there).
+    virtual void internalAfterDelete() {}
     // Positions on the record with the ID; false when not found/visible.
     virtual bool internalGotoId(qint32 id) = 0;
     // Ensures the current buffer reflects a record after a change (delete, cancel).
@@ -287,6 +289,8 @@ protected:
 
     // Generic helpers for concrete tables.
     void setState(TDataSetState state);
+    // Switches to the calc-fields or filter state and back without notifying anyone.
+    void setStateSilently(TDataSetState state) { m_state = state; }
     void calculateFields(TRecordBuffer& buffer);
     void computeCalcInPlace(TRecordBuffer& buffer);
     TRecordBuffer& currentBuffer() { return m_current; }
@@ -309,7 +313,12 @@ protected:
     void notifyUpdateData();
     void notifyFocusField(TField& field);
     void fire(const TDataSetNotifyEvent& event);
-    void invalidateRows() { m_rowCache.reset(); }
+    // Drops what the table caches about its visible rows.
+    virtual void invalidateRows() {}
+    // The field-change notification after a data field's value was written.
+    void dataFieldChanged(TField& field);
+    // Re-reads the current record after a change and computes its calculated fields.
+    void resyncCurrent();
     void checkActive() const;
     void setEofBof(bool bof, bool eof)
     {
@@ -325,6 +334,7 @@ protected:
 
 private:
     friend class TField;
+    friend class TozMemBlobStream;
     void adoptField(std::unique_ptr<TField> field);
     void fieldWritten(TField& field, const QVariant& value);
     QVariant fieldRead(const TField& field) const;
@@ -344,6 +354,7 @@ private:
     bool m_autoCalcFields = true;
     bool m_hasCurrent = false;
     bool m_appending = false;
+    bool m_recalculating = false;
     int m_calcCount = 0;
     int m_disableCount = 0;
     TDataSetState m_disabledState = TDataSetState::dsInactive;
@@ -351,7 +362,6 @@ private:
     TRecordBuffer m_current;
     TRecordBuffer m_edit;
     std::vector<IDataLink*> m_links;
-    std::optional<int> m_rowCache;
 };
 
 // Suspends a table's bound controls for a scope.

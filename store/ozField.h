@@ -178,6 +178,7 @@ protected:
 
 private:
     friend class TDataSet;
+    friend class TozMemBlobStream;
 
     TDataSet& m_dataSet;
     TFieldType m_dataType;

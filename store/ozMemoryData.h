@@ -118,6 +118,8 @@ protected:
     void internalPost() override;
     void internalCancel(bool inserting) override;
     void internalDelete() override;
+    void internalAfterDelete() override;
+    void invalidateRows() override { m_visible.reset(); }
     bool internalGotoId(qint32 id) override;
     void resync() override;
     bool filterAccepts(int recordIndex) override;
@@ -191,12 +193,11 @@ public:
     void close();
 
 private:
-    QByteArray bytes() const;
+    QByteArray& bytes() const;
 
     TBlobField& m_field;
     Mode m_mode;
     TRecordBuffer* m_buffer = nullptr;
-    QByteArray m_stored;
     qint64 m_position = 0;
     bool m_modified = false;
     bool m_open = true;

@@ -1,0 +1,366 @@
+#include "ObFunc.h"
+
+#include <cfloat>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+
+#include "UserInterface.h"
+
+namespace {
+
+// Decimal digits and exponent of |value| rounded to `digits` significant
+// digits: value = 0.d1d2d3... * 10^(exponent + 1).
+struct Decimal
+{
+    QByteArray digits;
+    int exponent = 0;
+};
+
+Decimal toDecimal(double value, int digits)
+{
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.*e", digits - 1, std::fabs(value));
+    Decimal result;
+    const char* p = buffer;
+    for (; *p && *p != 'e'; ++p)
+        if (*p >= '0' && *p <= '9')
+            result.digits.append(*p);
+    if (*p == 'e')
+        result.exponent = std::atoi(p + 1);
+    return result;
+}
+
+bool isBlank(QChar c)
+{
+    return c == QLatin1Char(' ');
+}
+
+bool isDigit(QChar c)
+{
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
+} // namespace
+
+double RoundDecimals(double value, qint16 digits)
+{
+    long double factor = 1.0L;
+    for (int i = 0; i < digits; ++i)
+        factor *= 10.0L;
+    const long double product = static_cast<long double>(value) * factor;
+    if (!std::isfinite(product))
+        return value;
+    const long double below = std::floor(product);
+    const long double fraction = product - below;
+    long double rounded;
+    // A product within the input's own representation error of a half is a half.
+    const long double tolerance = std::fabs(product) * static_cast<long double>(DBL_EPSILON);
+    if (std::fabs(fraction - 0.5L) <= tolerance)
+        rounded = std::fmod(below, 2.0L) == 0.0L ? below : below + 1.0L;
+    else
+        rounded = std::nearbyint(product);
+    return static_cast<double>(rounded / factor);
+}
+
+void ShowErrorBox(const QString& text)
+{
+    userInterface().showError(text);
+}
+
+QString FloatToText(double value, QChar decimalSeparator)
+{
+    if (std::isnan(value))
+        return QStringLiteral("NAN");
+    if (std::isinf(value))
+        return value < 0 ? QStringLiteral("-INF") : QStringLiteral("INF");
+    if (value == 0.0)
+        return QStringLiteral("0");
+    Decimal d = toDecimal(value, 15);
+    while (d.digits.size() > 1 && d.digits.endsWith('0'))
+        d.digits.chop(1);
+    const QString digits = QString::fromLatin1(d.digits);
+    QString result;
+    if (value < 0)
+        result += QLatin1Char('-');
+    if (d.exponent >= 15 || d.exponent < -5) {
+        result += digits.at(0);
+        if (digits.size() > 1)
+            result += decimalSeparator + digits.mid(1);
+        result += QLatin1Char('E') + QString::number(d.exponent);
+    } else if (d.exponent >= 0) {
+        const int intDigits = d.exponent + 1;
+        if (digits.size() <= intDigits) {
+            result += digits + QString(intDigits - digits.size(), QLatin1Char('0'));
+        } else {
+            result += digits.left(intDigits) + decimalSeparator + digits.mid(intDigits);
+        }
+    } else {
+        result += QLatin1Char('0') + QString(decimalSeparator) +
+                  QString(-d.exponent - 1, QLatin1Char('0')) + digits;
+    }
+    return result;
+}
+
+std::optional<double> TextToFloat(const QString& text, QChar decimalSeparator)
+{
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    while (i < n && isBlank(text.at(i)))
+        ++i;
+    QByteArray c;
+    if (i < n && (text.at(i) == QLatin1Char('+') || text.at(i) == QLatin1Char('-')))
+        c.append(char(text.at(i++).unicode()));
+    int mantissaDigits = 0;
+    while (i < n && isDigit(text.at(i))) {
+        c.append(char(text.at(i++).unicode()));
+        ++mantissaDigits;
+    }
+    if (i < n && text.at(i) == decimalSeparator) {
+        c.append('.');
+        ++i;
+        while (i < n && isDigit(text.at(i))) {
+            c.append(char(text.at(i++).unicode()));
+            ++mantissaDigits;
+        }
+    }
+    if (mantissaDigits == 0)
+        return std::nullopt;
+    if (i < n && (text.at(i) == QLatin1Char('E') || text.at(i) == QLatin1Char('e'))) {
+        c.append('e');
+        ++i;
+        if (i < n && (text.at(i) == QLatin1Char('+') || text.at(i) == QLatin1Char('-')))
+            c.append(char(text.at(i++).unicode()));
+        int expDigits = 0;
+        while (i < n && isDigit(text.at(i))) {
+            c.append(char(text.at(i++).unicode()));
+            ++expDigits;
+        }
+        if (expDigits == 0)
+            return std::nullopt;
+    }
+    while (i < n && isBlank(text.at(i)))
+        ++i;
+    if (i != n)
+        return std::nullopt;
+    char* end = nullptr;
+    const double result = std::strtod(c.constData(), &end);
+    if (end != c.constData() + c.size() || !std::isfinite(result))
+        return std::nullopt;
+    return result;
+}
+
+std::optional<qint64> TextToInteger(const QString& text)
+{
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    while (i < n && isBlank(text.at(i)))
+        ++i;
+    bool negative = false;
+    if (i < n && (text.at(i) == QLatin1Char('+') || text.at(i) == QLatin1Char('-')))
+        negative = text.at(i++) == QLatin1Char('-');
+    int base = 10;
+    if (i < n && (text.at(i) == QLatin1Char('$') || text.at(i) == QLatin1Char('x') ||
+                  text.at(i) == QLatin1Char('X'))) {
+        base = 16;
+        ++i;
+    } else if (i + 1 < n && text.at(i) == QLatin1Char('0') &&
+               (text.at(i + 1) == QLatin1Char('x') || text.at(i + 1) == QLatin1Char('X'))) {
+        base = 16;
+        i += 2;
+    }
+    if (i >= n)
+        return std::nullopt;
+    quint64 magnitude = 0;
+    const quint64 limit = negative ? quint64(1) << 63 : (quint64(1) << 63) - 1;
+    for (; i < n; ++i) {
+        const int digit = QChar::isDigit(text.at(i).unicode()) && text.at(i).unicode() < 128
+                              ? text.at(i).unicode() - '0'
+                          : base == 16 && text.at(i).toLower() >= QLatin1Char('a') &&
+                                  text.at(i).toLower() <= QLatin1Char('f')
+                              ? text.at(i).toLower().unicode() - 'a' + 10
+                              : -1;
+        if (digit < 0)
+            return std::nullopt;
+        if (magnitude > (limit - quint64(digit)) / quint64(base))
+            return std::nullopt;
+        magnitude = magnitude * quint64(base) + quint64(digit);
+    }
+    if (negative)
+        return magnitude == (quint64(1) << 63) ? std::numeric_limits<qint64>::min()
+                                               : -qint64(magnitude);
+    return qint64(magnitude);
+}
+
+QString FormatFloat(const QString& pattern, double value, QChar decimalSeparator)
+{
+    if (pattern.isEmpty())
+        return FloatToText(value, decimalSeparator);
+    if (!std::isfinite(value))
+        return FloatToText(value, decimalSeparator);
+    const qsizetype point = pattern.indexOf(QLatin1Char('.'));
+    const QString intPart = point < 0 ? pattern : pattern.left(point);
+    const QString fracPart = point < 0 ? QString() : pattern.mid(point + 1);
+    const int minInt = int(intPart.count(QLatin1Char('0')));
+    const bool grouping = intPart.contains(QLatin1Char(','));
+    const int minFrac = int(fracPart.count(QLatin1Char('0')));
+    const int maxFrac = minFrac + int(fracPart.count(QLatin1Char('#')));
+
+    // 18 significant digits, then rounding of the decimal digits with halves
+    // away from zero, as the decimal text of the value says.
+    QByteArray digits;
+    int intDigits = 0;
+    if (value != 0.0) {
+        const Decimal d = toDecimal(value, 18);
+        digits = d.digits;
+        intDigits = d.exponent + 1;
+    }
+    const int keep = intDigits + maxFrac;
+    if (keep < 0) {
+        digits.clear();
+        intDigits = 0;
+    } else if (keep < digits.size()) {
+        const bool up = digits.at(keep) >= '5';
+        digits.truncate(keep);
+        if (up) {
+            int k = keep - 1;
+            while (k >= 0 && digits.at(k) == '9') {
+                digits[k] = '0';
+                --k;
+            }
+            if (k >= 0) {
+                digits[k] = char(digits.at(k) + 1);
+            } else {
+                digits.prepend('1');
+                ++intDigits;
+            }
+        }
+    }
+    // Integer and fraction digit strings.
+    QString integer;
+    QString fraction;
+    for (int k = 0; k < intDigits; ++k)
+        integer += QLatin1Char(k < digits.size() ? digits.at(k) : '0');
+    for (int k = 0; k < maxFrac; ++k) {
+        const int at = intDigits + k;
+        fraction += QLatin1Char(at >= 0 && at < digits.size() ? digits.at(at) : '0');
+    }
+    while (fraction.size() > minFrac && fraction.endsWith(QLatin1Char('0')))
+        fraction.chop(1);
+    while (integer.size() > 1 && integer.startsWith(QLatin1Char('0')))
+        integer.remove(0, 1);
+    if (integer == QStringLiteral("0"))
+        integer.clear();
+    if (integer.size() < minInt)
+        integer = QString(minInt - integer.size(), QLatin1Char('0')) + integer;
+    if (grouping && integer.size() > 3) {
+        QString grouped;
+        for (qsizetype k = 0; k < integer.size(); ++k) {
+            if (k > 0 && (integer.size() - k) % 3 == 0)
+                grouped += QLatin1Char(' ');
+            grouped += integer.at(k);
+        }
+        integer = grouped;
+    }
+    bool zero = true;
+    for (const QChar c : std::as_const(integer))
+        if (c != QLatin1Char('0') && c != QLatin1Char(' '))
+            zero = false;
+    for (const QChar c : std::as_const(fraction))
+        if (c != QLatin1Char('0'))
+            zero = false;
+    QString result;
+    if (value < 0 && !zero)
+        result += QLatin1Char('-');
+    result += integer;
+    if (!fraction.isEmpty())
+        result += decimalSeparator + fraction;
+    if (result.isEmpty() || result == QStringLiteral("-"))
+        result = QStringLiteral("0");
+    return result;
+}
+
+bool LocateRecord(TDataSet& dataSet, const QString& keyFields, const QVariant& keyValues,
+                  TLocateOptions options)
+{
+    dataSet.checkBrowseMode();
+    if (dataSet.isEmpty())
+        return false;
+    const QList<TField*> fields = dataSet.getFieldList(keyFields);
+    QVariantList keys;
+    if (keyValues.typeId() == QMetaType::QVariantList) {
+        keys = keyValues.toList();
+        while (keys.size() < fields.size())
+            keys.append(QVariant());
+    } else {
+        for (qsizetype i = 0; i < fields.size(); ++i)
+            keys.append(keyValues);
+    }
+    const bool caseInsensitive = options.testFlag(TLocateOption::loCaseInsensitive);
+    const bool partial = options.testFlag(TLocateOption::loPartialKey);
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        if (fields.at(i)->dataType() != TFieldType::ftString || keys.at(i).isNull())
+            continue;
+        QString key = keys.at(i).toString();
+        if (caseInsensitive)
+            key = key.toUpper();
+        while (key.endsWith(QLatin1Char(' ')))
+            key.chop(1);
+        keys[i] = key;
+    }
+
+    const auto matches = [&] {
+        for (qsizetype i = 0; i < fields.size(); ++i) {
+            const TField& field = *fields.at(i);
+            const QVariant& key = keys.at(i);
+            if (key.isNull()) {
+                if (!field.isNull())
+                    return false;
+                continue;
+            }
+            if (field.dataType() == TFieldType::ftString) {
+                QString text = field.asString();
+                const QString k = key.toString();
+                if (partial)
+                    text = text.left(k.size());
+                if (caseInsensitive ? text.toUpper() != k : text != k)
+                    return false;
+                continue;
+            }
+            const QVariant value = field.value();
+            if (value.isNull())
+                return false;
+            bool okValue = false;
+            bool okKey = false;
+            const double a = value.toDouble(&okValue);
+            const double b = key.toDouble(&okKey);
+            if (okValue && okKey && value.typeId() != QMetaType::QString) {
+                if (a != b)
+                    return false;
+            } else if (QVariant::compare(value, key) != QPartialOrdering::Equivalent &&
+                       value.toString() != key.toString()) {
+                return false;
+            }
+        }
+        return true;
+    };
+
+    if (matches())
+        return true;
+
+    TControlsDisabler disabler(dataSet);
+    const TBookmark remembered = dataSet.bookmark();
+    bool found = false;
+    dataSet.first();
+    while (!dataSet.eof()) {
+        if (matches()) {
+            found = true;
+            break;
+        }
+        dataSet.next();
+    }
+    if (!found && remembered && dataSet.bookmarkValid(remembered))
+        dataSet.gotoBookmark(remembered);
+    return found;
+}

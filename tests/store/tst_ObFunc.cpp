@@ -1,0 +1,83 @@
+#include <gtest/gtest.h>
+
+#include "ObFunc.h"
+#include "StoreTestSupport.h"
+
+using namespace storetest;
+
+TEST(RoundDecimals, HalvesGoToTheEvenNeighbour)
+{
+    struct Case
+    {
+        double value;
+        int digits;
+        double expected;
+    };
+    const Case cases[] = {
+        {2.5, 0, 2.0},         {3.5, 0, 4.0},        {-2.5, 0, -2.0},      {-3.5, 0, -4.0},
+        {0.5, 0, 0.0},         {1.5, 0, 2.0},        {12.3456, 3, 12.346}, {0.0125, 3, 0.012},
+        {0.0135, 3, 0.014},    {1.0005, 3, 1.0},     {1.0015, 3, 1.002},   {2.675, 2, 2.68},
+        {123.4567, 2, 123.46}, {-0.0125, 3, -0.012}, {7.45, 1, 7.4},       {2.5, -1, 2.0},
+        {1234.5, -3, 1234.0},  {0.0, 3, 0.0},        {1e-9, 3, 0.0},       {0.3334999, 3, 0.333},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(RoundDecimals(c.value, qint16(c.digits)), c.expected)
+            << c.value << " at " << c.digits;
+}
+
+TEST(TextHelpers, FloatParsing)
+{
+    const QChar comma = QLatin1Char(',');
+    EXPECT_EQ(TextToFloat(QStringLiteral("1,5"), comma), 1.5);
+    EXPECT_EQ(TextToFloat(QStringLiteral("  -1,5e2"), comma), -150.0);
+    EXPECT_EQ(TextToFloat(QStringLiteral(",5"), comma), 0.5);
+    EXPECT_EQ(TextToFloat(QStringLiteral("5,"), comma), 5.0);
+    EXPECT_EQ(TextToFloat(QStringLiteral("1E-6"), comma), 0.000001);
+    for (const char* bad : {"", " ", "1.5", "1,5,", "e5", "1e", "1 5", "--1", "inf", "nan", ","})
+        EXPECT_FALSE(TextToFloat(QString::fromLatin1(bad), comma).has_value()) << bad;
+    EXPECT_EQ(TextToFloat(QStringLiteral("1.5"), QLatin1Char('.')), 1.5);
+}
+
+TEST(TextHelpers, FloatTextRoundTripsThroughTheParser)
+{
+    for (double v :
+         {0.001, 1e-6, 123.456, 2.5e20, 1e300, -4.9406564584124654e-324 * 1e10, 0.1, 98765.4321}) {
+        const QString text = FloatToText(v, QLatin1Char('.'));
+        const auto back = TextToFloat(text, QLatin1Char('.'));
+        ASSERT_TRUE(back.has_value()) << text.toStdString();
+        EXPECT_NEAR(*back, v, std::abs(v) * 1e-14) << text.toStdString();
+    }
+}
+
+TEST(TextHelpers, FormatPatterns)
+{
+    const QChar comma = QLatin1Char(',');
+    EXPECT_EQ(FormatFloat(QStringLiteral("0.000"), 1.5, comma), QStringLiteral("1,500"));
+    EXPECT_EQ(FormatFloat(QStringLiteral("0.000"), 0.0005, comma), QStringLiteral("0,001"));
+    EXPECT_EQ(FormatFloat(QStringLiteral("0.000"), -0.0005, comma), QStringLiteral("-0,001"));
+    EXPECT_EQ(FormatFloat(QStringLiteral("0.0"), 9.96, comma), QStringLiteral("10,0"));
+    EXPECT_EQ(FormatFloat(QStringLiteral("0.0"), 0.0, comma), QStringLiteral("0,0"));
+    EXPECT_EQ(FormatFloat(QStringLiteral("0.0"), 123456789.0, comma),
+              QStringLiteral("123456789,0"));
+    EXPECT_EQ(FormatFloat(QStringLiteral("0.##"), 2.5, comma), QStringLiteral("2,5"));
+    EXPECT_EQ(FormatFloat(QStringLiteral("0"), 2.5, comma), QStringLiteral("3"));
+    EXPECT_EQ(FormatFloat(QString(), 2.5, comma), QStringLiteral("2,5"));
+}
+
+TEST(ApplicationErrorDisplay, FullStopIsAddedAfterCharactersSortingAfterIt)
+{
+    EXPECT_EQ(ApplicationErrorText(QStringLiteral("Ошибка")), QStringLiteral("Ошибка."));
+    EXPECT_EQ(ApplicationErrorText(QStringLiteral("Done.")), QStringLiteral("Done."));
+    EXPECT_EQ(ApplicationErrorText(QStringLiteral("Why?")), QStringLiteral("Why?."));
+    EXPECT_EQ(ApplicationErrorText(QStringLiteral("Stop!")), QStringLiteral("Stop!"));
+    EXPECT_EQ(ApplicationErrorText(QStringLiteral("a - ")), QStringLiteral("a - "));
+    EXPECT_EQ(ApplicationErrorText(QString()), QString());
+
+    RecordingUi ui;
+    ShowApplicationError(std::make_exception_ptr(EAbort()));
+    EXPECT_TRUE(ui.appErrors.isEmpty());
+    ShowApplicationError(std::make_exception_ptr(F2tpError(QStringLiteral("Сбой"))));
+    EXPECT_EQ(ui.appErrors, QStringList{QStringLiteral("Сбой.")});
+    ShowErrorBox(QStringLiteral("Текст"));
+    EXPECT_EQ(ui.errors, QStringList{QStringLiteral("Текст")});
+}
