@@ -1,0 +1,66 @@
+#include "MDM.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+#include "Errors.h"
+
+TDM::TDM(const QString& programDir)
+    : m_programDir(QDir::fromNativeSeparators(
+          programDir.isEmpty() ? QCoreApplication::applicationDirPath() : programDir))
+{
+    if (!m_programDir.endsWith(QLatin1Char('/')))
+        m_programDir += QLatin1Char('/');
+    declareTables();
+    DataModuleCreate();
+}
+
+TDM::~TDM() = default;
+
+void TDM::DataModuleCreate()
+{
+    // sprdolj is completed as well: its declared name would otherwise resolve
+    // against whatever folder the process runs in.
+    for (TozMemoryData* table : {&m_templTable, &m_prTable, &m_spisokkr, &m_sprKlzav, &m_klzav,
+                                 &m_r1Table, &m_r2Table, &m_r3Table, &m_r4Table, &m_r5Table,
+                                 &m_rnDS, &m_nor1Table, &m_nor3Table, &m_nor5Table, &m_sprdolj})
+        table->setFileName(m_programDir + table->FileName());
+    m_klzav.open();
+    m_spisokkr.open();
+    m_prTable.open();
+}
+
+QString TDM::TemplateDir() const
+{
+    return m_programDir + QStringLiteral("шаблоны/");
+}
+
+void TDM::setPrevPollutant(int code)
+{
+    m_prevPollutant = code;
+    m_prevPollutantNewRow = m_r2Table.state() == TDataSetState::dsInsert;
+    m_prevPollutantRow = m_prevPollutantNewRow ? TBookmark() : m_r2Table.bookmark();
+}
+
+void TDM::SortTable(TozMemoryData& table, const QString& fieldNames)
+{
+    table.SortByFields(fieldNames, true, false);
+}
+
+TozMemoryData& TDM::sectionTable(int section)
+{
+    switch (section) {
+    case 1:
+        return m_r1Table;
+    case 2:
+        return m_r2Table;
+    case 3:
+        return m_r3Table;
+    case 4:
+        return m_r4Table;
+    case 5:
+        return m_r5Table;
+    default:
+        throw F2tpError(QStringLiteral("Неверный номер раздела: ") + QString::number(section));
+    }
+}

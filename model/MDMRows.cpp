@@ -1,0 +1,207 @@
+// Row rules of the sections: totals and permissions of section 1, numbering
+// and use marks of section 2, the added row of section 4.
+#include "MDM.h"
+
+#include "MDMGuard.h"
+#include "ObFunc.h"
+#include "ozField.h"
+
+namespace {
+
+const QString kCA = QStringLiteral("CA");
+const QString kC1 = QStringLiteral("C1");
+
+bool isEditing(const TDataSet& dataSet)
+{
+    return dataSet.state() == TDataSetState::dsEdit || dataSet.state() == TDataSetState::dsInsert;
+}
+
+// Writes a total into the row of the given number, which is not editable by hand.
+void writeTotal(TozMemoryData& table, TField& field, int row, double value)
+{
+    if (!table.locate(kCA, row))
+        return;
+    table.setCanEdit(true);
+    table.edit();
+    field.setAsFloat(value);
+    table.post();
+}
+
+} // namespace
+
+void TDM::R1TableBeforeClose(TDataSet& dataSet)
+{
+    if (isEditing(dataSet))
+        dataSet.post();
+}
+
+void TDM::UpdateSection1Totals(TField& field)
+{
+    auto* table = dynamic_cast<TozMemoryData*>(&field.dataSet());
+    if (!table || table->controlsDisabled())
+        return;
+    TControlsDisabler disabler(*table);
+    const TBookmark current = table->bookmark();
+    runThenRestore(
+        [&] {
+            // Moving to the first row posts the value just entered.
+            table->first();
+            double part = 0;
+            double sum = 0;
+            // The rows are taken by number, so a section that lacks a row still
+            // gets the right totals instead of writing them into another row.
+            while (!table->eof()) {
+                const int row = table->fieldByName(kCA).asInteger();
+                const double value = RoundDecimals(field.asFloat(), 3);
+                if (row == 102)
+                    part = value;
+                else if (row >= 104 && row <= 109)
+                    sum += value;
+                table->next();
+            }
+            writeTotal(*table, field, 101, RoundDecimals(sum + part, 3));
+            writeTotal(*table, field, 103, RoundDecimals(sum, 3));
+        },
+        [&] { table->gotoBookmark(current); });
+}
+
+void TDM::R1TableAfterScroll(TDataSet& dataSet)
+{
+    const int row = dataSet.fieldByName(kCA).asInteger();
+    const bool total = row == 101 || row == 103;
+    m_r1Table.setCanEdit(!total);
+    if (total)
+        return;
+    // Rows 104 to 106 have norms; rows 102 and 107 to 109 show none. A row
+    // without a number (one being appended while a file is read) changes nothing.
+    bool readOnly = false;
+    if (row == 102 || (row >= 107 && row <= 109))
+        readOnly = true;
+    else if (row < 104 || row > 106)
+        return;
+    dataSet.fieldByName(QStringLiteral("C9")).setReadOnly(readOnly);
+    dataSet.fieldByName(QStringLiteral("C10")).setReadOnly(readOnly);
+}
+
+void TDM::SprKlzavFilterRecord(TDataSet& dataSet, bool& accept)
+{
+    accept = dataSet.fieldByName(QStringLiteral("PRIZN")).asInteger() == 0;
+}
+
+void TDM::MarkPollutant(int code, int value)
+{
+    if (code <= 0 || !m_sprKlzav.active())
+        return;
+    if (!m_sprKlzav.locate(QStringLiteral("KDZV"), code))
+        return;
+    m_sprKlzav.edit();
+    m_sprKlzav.fieldByName(QStringLiteral("PRIZN")).setAsInteger(value);
+    m_sprKlzav.post();
+}
+
+void TDM::MarkSection2Pollutants()
+{
+    TControlsDisabler disabler(m_r2Table);
+    runThenRestore(
+        [&] {
+            m_r2Table.first();
+            while (!m_r2Table.eof()) {
+                MarkPollutant(m_r2Table.fieldByName(kC1).asInteger(), 1);
+                m_r2Table.next();
+            }
+        },
+        [&] { m_r2Table.first(); });
+}
+
+void TDM::RenumberSection2(TozMemoryData& table)
+{
+    TControlsDisabler disabler(table);
+    const TBookmark current = table.bookmark();
+    runThenRestore(
+        [&] {
+            table.first();
+            int number = 201;
+            while (!table.eof()) {
+                table.edit();
+                table.fieldByName(kCA).setAsInteger(number++);
+                table.post();
+                table.next();
+            }
+        },
+        [&] { table.gotoBookmark(current); });
+}
+
+void TDM::R2TableAfterPost(TDataSet& dataSet)
+{
+    if (dataSet.controlsDisabled())
+        return;
+    auto& table = static_cast<TozMemoryData&>(dataSet);
+    const bool newRow = table.fieldByName(kCA).asInteger() == 0;
+    if (newRow)
+        RenumberSection2(table);
+
+    // The pick list was opened on this row: the row being inserted then, or
+    // the row with the remembered bookmark.
+    bool pickedRow = false;
+    if (m_prevPollutantNewRow) {
+        if (newRow) {
+            pickedRow = true;
+            m_prevPollutantNewRow = false;
+            m_prevPollutantRow = table.bookmark();
+        }
+    } else {
+        pickedRow = m_prevPollutantRow.has_value() && table.bookmark() == m_prevPollutantRow;
+    }
+    const int code = table.fieldByName(kC1).asInteger();
+    if (!pickedRow || code == m_prevPollutant)
+        return;
+    m_sprKlzav.setFiltered(false);
+    runThenRestore(
+        [&] {
+            MarkPollutant(m_prevPollutant, 0);
+            MarkPollutant(code, 1);
+        },
+        [&] { m_sprKlzav.setFiltered(true); });
+}
+
+void TDM::R2TableBeforeDelete(TDataSet& dataSet)
+{
+    const int code = dataSet.fieldByName(kC1).asInteger();
+    m_sprKlzav.setFiltered(false);
+    runThenRestore([&] { MarkPollutant(code, 0); }, [&] { m_sprKlzav.setFiltered(true); });
+}
+
+void TDM::R2TableAfterDelete(TDataSet& dataSet)
+{
+    if (!dataSet.controlsDisabled())
+        RenumberSection2(static_cast<TozMemoryData&>(dataSet));
+}
+
+void TDM::R4TableBeforePost(TDataSet& dataSet)
+{
+    TField& row = dataSet.fieldByName(kCA);
+    if (row.asInteger() == 0)
+        row.setAsInteger(406);
+}
+
+void TDM::R4TableAfterPost(TDataSet& dataSet)
+{
+    // The five fixed rows and one added row.
+    m_r4Table.setCanInsert(dataSet.recordCount() < 6);
+}
+
+void TDM::R4TableAfterDelete(TDataSet& dataSet)
+{
+    m_r4Table.setCanInsert(dataSet.recordCount() < 6);
+}
+
+void TDM::R4TableAfterScroll(TDataSet& dataSet)
+{
+    const int row = dataSet.fieldByName(kCA).asInteger();
+    m_r4Table.setCanDelete(row == 406 || row == 0);
+}
+
+void TDM::NOR3TableAfterScroll(TDataSet& dataSet)
+{
+    m_nor3Table.setCanEdit(dataSet.fieldByName(kCA).asInteger() != 301);
+}
