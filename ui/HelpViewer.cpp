@@ -26,7 +26,11 @@ QHash<QString, QPointer<THelpWindow>>& helpWindows()
 
 QString helpFile(const QString& programDir, const QString& name, const QString& extension)
 {
+    // The program folder may come with a trailing backslash, as the program keeps
+    // it on Windows; on other systems that backslash is a separator too.
     QString dir = QDir::fromNativeSeparators(programDir);
+    if (dir.endsWith(QLatin1Char('\\')))
+        dir.chop(1);
     if (!dir.isEmpty() && !dir.endsWith(QLatin1Char('/')))
         dir += QLatin1Char('/');
     return dir + QStringLiteral("help/") + name + extension;

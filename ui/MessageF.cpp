@@ -107,7 +107,7 @@ TMessageForm::TMessageForm(QWidget* parent)
     // message never runs under it.
     const int textLeft = AnimationLeft + AnimationSize + 3;
     m_label->setGeometry(textLeft, 2, FormWidth - textLeft - 4, FormHeight - 4);
-    QFont font = m_label->font();
+    QFont font(QStringLiteral("Arial"));
     font.setPixelSize(12);
     m_label->setFont(font);
     m_label->setAlignment(Qt::AlignCenter);

@@ -194,8 +194,10 @@ void TestHelpViewer::programDirWithOrWithoutSeparator()
     writeFile(m_programDir + QStringLiteral("help/PK_VLT.chm"), "ITSF");
     OpenHelp(m_dir->path(), QStringLiteral("PK_VLT"));
     OpenHelp(QDir::toNativeSeparators(m_programDir), QStringLiteral("PK_VLT"));
-    QCOMPARE(recorder.helpCalls.size(), 2);
+    OpenHelp(m_dir->path() + QLatin1Char('\\'), QStringLiteral("PK_VLT"));
+    QCOMPARE(recorder.helpCalls.size(), 3);
     QCOMPARE(recorder.helpCalls[0].file, recorder.helpCalls[1].file);
+    QCOMPARE(recorder.helpCalls[0].file, recorder.helpCalls[2].file);
     QCOMPARE(recorder.helpCalls[0].owner, nullptr);
 }
 
