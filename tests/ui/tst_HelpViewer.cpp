@@ -129,6 +129,7 @@ private Q_SLOTS:
     void documentsAreWellFormedRussianHtml();
     void everyLinkResolves_data();
     void everyLinkResolves();
+    void buildFolderHoldsEveryDocument();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -349,6 +350,22 @@ void TestHelpViewer::everyLinkResolves()
         QVERIFY2(QFileInfo::exists(HelpSourceDir + QLatin1Char('/') + file), qPrintable(href));
         if (link.hasFragment())
             QVERIFY2(anchorsIn(file).contains(link.fragment()), qPrintable(href));
+    }
+}
+
+void TestHelpViewer::buildFolderHoldsEveryDocument()
+{
+    const QString runtimeDir = QStringLiteral(F2TP_RUNTIME_DIR);
+    const QStringList titles = {QStringLiteral("Руководство пользователя"),
+                                QStringLiteral("Инструкция по заполнению формы"),
+                                QStringLiteral("О ПК \"Велта\"")};
+    QWidget owner;
+    for (int i = 0; i < Documents.size(); ++i) {
+        OpenHelp(runtimeDir, Documents[i], &owner);
+        THelpWindow* window = FindHelpWindow(runtimeDir + QStringLiteral("/help/") + Documents[i] +
+                                             QStringLiteral(".html"));
+        QVERIFY2(window, qPrintable(Documents[i]));
+        QCOMPARE(window->windowTitle(), titles[i]);
     }
 }
 
