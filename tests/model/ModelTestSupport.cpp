@@ -1,0 +1,177 @@
+#include "ModelTestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+
+#include "Cp1251.h"
+#include "FormatSettings.h"
+#include "MDM.h"
+#include "ReportSections.h"
+#include "ozField.h"
+
+ProgramFolder::ProgramFolder(bool withClassifiers)
+{
+    QDir(m_dir.path()).mkdir(QStringLiteral("data"));
+    if (!withClassifiers)
+        return;
+    for (const char* name : {"TEMPLR.xml", "KLZAV.xml"}) {
+        const QString file = QString::fromLatin1(name);
+        QFile::copy(QStringLiteral(F2TP_MODEL_TEST_DATA "/") + file, dataFile(file));
+    }
+}
+
+void ProgramFolder::writeData(const QString& name, const QByteArray& bytes) const
+{
+    QFile f(dataFile(name));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+QByteArray ProgramFolder::readData(const QString& name) const
+{
+    QFile f(dataFile(name));
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return f.readAll();
+}
+
+bool ProgramFolder::hasData(const QString& name) const
+{
+    return QFile::exists(dataFile(name));
+}
+
+RecordingUserInterface::RecordingUserInterface()
+{
+    setUserInterface(this);
+}
+
+RecordingUserInterface::~RecordingUserInterface()
+{
+    setUserInterface(nullptr);
+}
+
+QByteArray dataPacket(const QStringList& columns, const std::vector<QStringList>& rows)
+{
+    QString text = QStringLiteral("<?xml version=\"1.0\" encoding=\"windows-1251\" "
+                                  "standalone=\"yes\"?><DATAPACKET Version=\"2.0\"><METADATA>"
+                                  "<FIELDS>");
+    QStringList names;
+    for (const QString& column : columns) {
+        const QStringList parts = column.split(QLatin1Char(':'));
+        names.append(parts.at(0));
+        text += QStringLiteral("<FIELD attrname=\"") + parts.at(0) +
+                QStringLiteral("\" fieldtype=\"") + parts.at(1) + QLatin1Char('"');
+        if (parts.size() > 2)
+            text += QStringLiteral(" WIDTH=\"") + parts.at(2) + QLatin1Char('"');
+        text += QStringLiteral("></FIELD>");
+    }
+    text += QStringLiteral("</FIELDS><PARAMS/></METADATA><ROWDATA>");
+    for (const QStringList& row : rows) {
+        text += QStringLiteral("<ROW");
+        for (qsizetype i = 0; i < row.size() && i < names.size(); ++i) {
+            if (!row.at(i).isEmpty())
+                text += QLatin1Char(' ') + names.at(i) + QStringLiteral("=\"") + row.at(i) +
+                        QLatin1Char('"');
+        }
+        text += QStringLiteral(" />");
+    }
+    text += QStringLiteral("</ROWDATA></DATAPACKET>");
+    return Cp1251::encode(text);
+}
+
+QStringList packetColumns(const QByteArray& packet)
+{
+    QStringList names;
+    static const QRegularExpression field(QStringLiteral("<FIELD attrname=\"([^\"]*)\""));
+    auto it = field.globalMatch(Cp1251::decode(packet));
+    while (it.hasNext())
+        names.append(it.next().captured(1));
+    return names;
+}
+
+void ModelTest::SetUp()
+{
+    FormatSettings::setDecimalSeparator(QLatin1Char('.'));
+    folder = std::make_unique<ProgramFolder>();
+    ui = std::make_unique<RecordingUserInterface>();
+}
+
+void ModelTest::TearDown()
+{
+    logic.reset();
+    dm.reset();
+    ui.reset();
+}
+
+void ModelTest::load()
+{
+    logic.reset();
+    dm.reset();
+    dm = std::make_unique<TDM>(folder->path());
+    logic = std::make_unique<TReportSections>(*dm);
+    logic->ReadSettings();
+    logic->LoadSections();
+}
+
+TozMemoryData& ModelTest::section(int number)
+{
+    return dm->sectionTable(number);
+}
+
+void ModelTest::go(int sectionNumber, int row)
+{
+    ASSERT_TRUE(section(sectionNumber).locate(QStringLiteral("CA"), row)) << "row " << row;
+}
+
+void ModelTest::enter(int sectionNumber, int row, const char* column, const QString& text)
+{
+    go(sectionNumber, row);
+    TozMemoryData& table = section(sectionNumber);
+    table.edit();
+    table.fieldByName(QString::fromLatin1(column)).setText(text);
+    if (table.state() == TDataSetState::dsEdit || table.state() == TDataSetState::dsInsert)
+        table.post();
+}
+
+double ModelTest::value(int sectionNumber, int row, const char* column)
+{
+    go(sectionNumber, row);
+    return section(sectionNumber).fieldByName(QString::fromLatin1(column)).asFloat();
+}
+
+bool ModelTest::isNull(int sectionNumber, int row, const char* column)
+{
+    go(sectionNumber, row);
+    return section(sectionNumber).fieldByName(QString::fromLatin1(column)).isNull();
+}
+
+QString ModelTest::shown(int sectionNumber, int row, const char* column)
+{
+    go(sectionNumber, row);
+    return section(sectionNumber).fieldByName(QString::fromLatin1(column)).displayText();
+}
+
+std::vector<int> ModelTest::rows(int sectionNumber)
+{
+    std::vector<int> result;
+    TozMemoryData& table = section(sectionNumber);
+    table.first();
+    while (!table.eof()) {
+        result.push_back(table.fieldByName(QStringLiteral("CA")).asInteger());
+        table.next();
+    }
+    return result;
+}
+
+std::vector<int> ModelTest::offered()
+{
+    std::vector<int> result;
+    TozMemoryData& list = dm->SprKlzav();
+    list.first();
+    while (!list.eof()) {
+        result.push_back(list.fieldByName(QStringLiteral("KDZV")).asInteger());
+        list.next();
+    }
+    return result;
+}
