@@ -23,7 +23,31 @@ private Q_SLOTS:
     void guardShowsTheProgramsWaitText();
     void textFitsBesideTheAnimation();
     void animationRuns();
+    void paintedBeforeShowReturns();
 };
+
+namespace {
+
+// Records paint events of the wait window and its children.
+class PaintRecorder final : public QObject
+{
+public:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            for (QObject* o = watched; o; o = o->parent()) {
+                if (qobject_cast<TMessageForm*>(o)) {
+                    ++paints;
+                    break;
+                }
+            }
+        }
+        return false;
+    }
+    int paints = 0;
+};
+
+} // namespace
 
 void TestMessageF::cleanup()
 {
@@ -138,6 +162,17 @@ void TestMessageF::animationRuns()
     TSearchAnimation* animation = CurrentWaitMessage()->animation();
     const int first = animation->frame();
     QTRY_VERIFY(animation->frame() != first);
+}
+
+void TestMessageF::paintedBeforeShowReturns()
+{
+    PaintRecorder recorder;
+    qApp->installEventFilter(&recorder);
+    ShowWaitMessage(WaitMessageText());
+    // No event loop has run since: the caller's long work may start right now.
+    const int paints = recorder.paints;
+    qApp->removeEventFilter(&recorder);
+    QVERIFY(paints > 0);
 }
 
 QTEST_MAIN(TestMessageF)
