@@ -19,8 +19,6 @@ TFAbout::TFAbout(QWidget* parent)
     , m_okButton(new QPushButton(QStringLiteral("ОК"), this))
 {
     setWindowTitle(QStringLiteral("О программе"));
-    // The splash's wait cursor does not belong on a dialog the user works with.
-    unsetCursor();
 
     auto* bar = new QWidget(this);
     bar->setGeometry(0, ClientHeight - BarHeight, ClientWidth, BarHeight);

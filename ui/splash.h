@@ -98,7 +98,8 @@ public:
     TLinkLabel* mailLabel() const { return m_panel->mailLabel(); }
 
 protected:
-    // For windows that show the same panel in another frame (the about window).
+    // For windows that show the same panel in another frame (the about window);
+    // they keep the normal cursor and are not freed on closing.
     TSplashWindow(QWidget* parent, Qt::WindowFlags flags, const QSize& clientSize,
                   const QSize& panelSize);
 

@@ -112,6 +112,7 @@ void TestSplash::aboutIsFixedDialogWithOkButton()
     QVERIFY(about.windowFlags() & Qt::WindowSystemMenuHint);
     QVERIFY(!(about.windowFlags() & Qt::FramelessWindowHint));
     QVERIFY(!about.testAttribute(Qt::WA_DeleteOnClose));
+    QCOMPARE(about.cursor().shape(), Qt::ArrowCursor);
     QCOMPARE(about.versionLabel()->text(), QStringLiteral("версия 6.0.1.0"));
     QCOMPARE(about.okButton()->text(), QStringLiteral("ОК"));
     // The panel and the button bar share the window without overlapping.
