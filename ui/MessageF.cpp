@@ -108,6 +108,7 @@ TMessageForm::TMessageForm(QWidget* parent)
     const int textLeft = AnimationLeft + AnimationSize + 3;
     m_label->setGeometry(textLeft, 2, FormWidth - textLeft - 4, FormHeight - 4);
     QFont font(QStringLiteral("Arial"));
+    font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(12);
     m_label->setFont(font);
     m_label->setAlignment(Qt::AlignCenter);

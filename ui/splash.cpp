@@ -28,7 +28,9 @@ QString makerName()
 
 QFont arial(int pixelSize, bool bold, bool italic)
 {
+    // Where Arial is missing, any sans-serif face of the machine stands in.
     QFont font(QStringLiteral("Arial"));
+    font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(pixelSize);
     font.setBold(bold);
     font.setItalic(italic);
@@ -44,7 +46,7 @@ struct CertificationMark
 constexpr CertificationMark Marks[] = {
     {u"Программа проверена на соответствие порядку заполнения формы № 2-тп (воздух)",
      u"Сертификат соответствия (образец)"},
-    {u"Модуль пакета прикладных программ «Велта» в области экологической безопасности",
+    {u"Модуль пакета программ «Велта» в области экологической безопасности",
      u"Свидетельство разработчика (образец)"},
     {u"Данные отчета хранятся только на компьютере пользователя",
      u"Декларация о защите данных (образец)"},
@@ -137,31 +139,32 @@ TSplashPanel::TSplashPanel(QWidget* parent)
                  certificateFont, CertificateText, Qt::AlignLeft | Qt::AlignVCenter);
     }
 
-    addLabel(QStringLiteral("© %1").arg(makerName()), QRect(436, 176, 212, 18),
+    addLabel(QStringLiteral("© %1").arg(makerName()), QRect(436, 170, 216, 18),
              arial(13, true, false), MakerText, Qt::AlignLeft | Qt::AlignVCenter);
     addLabel(QStringLiteral("Все права на программу принадлежат разработчику."),
-             QRect(436, 196, 212, 44), arial(12, false, false), MakerText,
+             QRect(436, 190, 216, 40), arial(12, false, false), MakerText,
              Qt::AlignLeft | Qt::AlignTop)
         ->setWordWrap(true);
-    addLabel(QStringLiteral("Россия, г. Энск, ул. Заводская, д. 7\n"
+    addLabel(QStringLiteral("Россия, г. Энск,\nул. Заводская, д. 7\n"
                             "Тел.: +7 (000) 555-01-23\n"
                             "Факс: +7 (000) 555-01-24"),
-             QRect(436, 242, 212, 56), arial(12, false, false), MakerText,
+             QRect(436, 232, 216, 66), arial(12, false, false), MakerText,
              Qt::AlignLeft | Qt::AlignTop);
 
     const QFont linkFont = arial(12, true, false);
-    addLabel(QStringLiteral("www:"), QRect(436, 304, 50, 18), linkFont, MakerText,
+    const QFont addressFont = arial(12, false, false);
+    addLabel(QStringLiteral("www:"), QRect(436, 302, 48, 18), linkFont, MakerText,
              Qt::AlignLeft | Qt::AlignVCenter);
     m_webLabel = new TLinkLabel(QStringLiteral("www.velta-soft.example"),
                                 QUrl(QStringLiteral("http://www.velta-soft.example/")), this);
-    m_webLabel->setFont(linkFont);
-    m_placed.append({m_webLabel, QRect(490, 304, 160, 18)});
-    addLabel(QStringLiteral("e-mail:"), QRect(436, 326, 50, 18), linkFont, MakerText,
+    m_webLabel->setFont(addressFont);
+    m_placed.append({m_webLabel, QRect(486, 302, 172, 18)});
+    addLabel(QStringLiteral("e-mail:"), QRect(436, 324, 48, 18), linkFont, MakerText,
              Qt::AlignLeft | Qt::AlignVCenter);
     m_mailLabel = new TLinkLabel(QStringLiteral("info@velta-soft.example"),
                                  QUrl(QStringLiteral("mailto:info@velta-soft.example")), this);
-    m_mailLabel->setFont(linkFont);
-    m_placed.append({m_mailLabel, QRect(490, 326, 160, 18)});
+    m_mailLabel->setFont(addressFont);
+    m_placed.append({m_mailLabel, QRect(486, 324, 172, 18)});
 
     m_bottomLabel = addLabel(MakerRightsNotice(), QRect(0, 440, DesignWidth, 24),
                              arial(14, true, true), Qt::white, Qt::AlignCenter);
