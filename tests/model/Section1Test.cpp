@@ -201,3 +201,14 @@ TEST_F(Section1Test, ReloadingWorksWhateverRowWasCurrent)
     logic->LoadSections();
     EXPECT_DOUBLE_EQ(value(1, 105, "C9"), 2);
 }
+
+TEST_F(Section1Test, TheFileDoesNotDependOnTheCurrentRow)
+{
+    load();
+    enter(1, 102, "C2", QStringLiteral("1"));
+    ASSERT_TRUE(section(1).fieldByName(QStringLiteral("C9")).readOnly());
+    logic->SaveSections();
+    EXPECT_FALSE(folder->readData(QStringLiteral("F2TPR1.xml")).contains("readonly"));
+    EXPECT_TRUE(section(1).fieldByName(QStringLiteral("C9")).readOnly());
+    EXPECT_EQ(section(1).fieldByName(QStringLiteral("CA")).asInteger(), 102);
+}

@@ -1,0 +1,301 @@
+// f2tp-cli sections, set, pollutant, delete: the form's sections on a program
+// folder, edited through the data module's rules as the main window edits them.
+#include <climits>
+
+#include <QDir>
+#include <QTextStream>
+
+#include "CliCommand.h"
+#include "Errors.h"
+#include "FormatSettings.h"
+#include "MDM.h"
+#include "ObFunc.h"
+#include "ReportSections.h"
+#include "ozField.h"
+
+namespace {
+
+// An edit the program refuses (a row or column the user may not change, a
+// deletion or insertion the section does not allow): exit status 2.
+class EditRefused
+{
+public:
+    explicit EditRefused(QString text)
+        : m_text(std::move(text))
+    {
+    }
+    const QString& text() const { return m_text; }
+
+private:
+    QString m_text;
+};
+
+constexpr int kRefused = 2;
+
+// Takes "--decimal-separator X" out of the arguments; the option wins over the
+// environment variable F2TP_DECIMAL_SEPARATOR, both over the locale.
+QStringList applyDecimalSeparator(QStringList args)
+{
+    QString separator = qEnvironmentVariable("F2TP_DECIMAL_SEPARATOR");
+    const qsizetype at = args.indexOf(QStringLiteral("--decimal-separator"));
+    if (at >= 0) {
+        if (at + 1 >= args.size())
+            throw CliUsageError(QStringLiteral("--decimal-separator needs one character"));
+        separator = args.at(at + 1);
+        args.remove(at, 2);
+    }
+    if (!separator.isEmpty()) {
+        if (separator.size() != 1)
+            throw CliUsageError(QStringLiteral("The decimal separator must be one character"));
+        FormatSettings::setDecimalSeparator(separator.at(0));
+    }
+    return args;
+}
+
+int toInteger(const QString& text, const char* what)
+{
+    const std::optional<qint64> value = TextToInteger(text);
+    if (!value || *value < INT_MIN || *value > INT_MAX)
+        throw CliUsageError(QString::fromLatin1(what) + QStringLiteral(" is not a number: ") +
+                            text);
+    return int(*value);
+}
+
+int toSection(const QString& text)
+{
+    const int section = toInteger(text, "SECTION");
+    if (section < 1 || section > 5)
+        throw CliUsageError(QStringLiteral("SECTION must be 1 to 5"));
+    return section;
+}
+
+QString escaped(const QString& text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case u'\t':
+            out += QStringLiteral("\\t");
+            break;
+        case u'\n':
+            out += QStringLiteral("\\n");
+            break;
+        case u'\r':
+            out += QStringLiteral("\\r");
+            break;
+        case u'\\':
+            out += QStringLiteral("\\\\");
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+// Runs a table operation whose permission switch may refuse it silently.
+template <class Operation> void refusable(Operation&& operation, const QString& message)
+{
+    try {
+        operation();
+    } catch (const EAbort&) {
+        throw EditRefused(message);
+    }
+}
+
+// The data module on a program folder with the sections loaded, as the main
+// window has them after start-up.
+class ModelSession
+{
+public:
+    explicit ModelSession(const QString& programDir)
+        : m_dm(checkedFolder(programDir))
+        , m_logic(m_dm)
+    {
+        m_logic.ReadSettings();
+        m_logic.LoadSections();
+    }
+
+    TDM& dm() { return m_dm; }
+    TReportSections& logic() { return m_logic; }
+
+    // Drops an edit left pending by a failed or refused entry, then saves.
+    void finish()
+    {
+        for (int section = 1; section <= 5; ++section) {
+            TozMemoryData& table = m_dm.sectionTable(section);
+            if (table.state() == TDataSetState::dsEdit || table.state() == TDataSetState::dsInsert)
+                table.cancel();
+        }
+        m_logic.SaveSections();
+    }
+
+    // Goes to the row of the section whose CA is row; false when there is none.
+    bool go(int section, int row)
+    {
+        return m_dm.sectionTable(section).locate(QStringLiteral("CA"), row);
+    }
+
+private:
+    static QString checkedFolder(const QString& dir)
+    {
+        if (dir.isEmpty() || !QDir(dir).exists())
+            throw F2tpError(QStringLiteral("No such program folder: ") + dir);
+        return QDir(dir).absolutePath();
+    }
+
+    TDM m_dm;
+    TReportSections m_logic;
+};
+
+// Runs an edit on a session and saves what changed, also when the edit was
+// refused or failed. Returns the exit status.
+template <class Edit> int runEdit(const QString& dir, CliContext& ctx, Edit&& edit)
+{
+    ModelSession session(dir);
+    try {
+        edit(session);
+    } catch (const EditRefused& refused) {
+        session.finish();
+        ctx.err << refused.text() << '\n';
+        return kRefused;
+    } catch (...) {
+        try {
+            session.finish();
+        } catch (...) {
+        }
+        throw;
+    }
+    session.finish();
+    return 0;
+}
+
+QString rowMissing(int section, int row)
+{
+    return QStringLiteral("Section %1 has no row %2").arg(section).arg(row);
+}
+
+void printTable(TozMemoryData& table, QTextStream& out)
+{
+    QStringList line;
+    for (int i = 0; i < table.fieldCount(); ++i)
+        line << escaped(table.field(i).fieldName());
+    out << line.join(u'\t') << '\n';
+    table.first();
+    while (!table.eof()) {
+        line.clear();
+        for (int i = 0; i < table.fieldCount(); ++i)
+            line << escaped(table.field(i).displayText());
+        out << line.join(u'\t') << '\n';
+        table.next();
+    }
+}
+
+int sectionsCommand(const QStringList& rawArgs, CliContext& ctx)
+{
+    const QStringList args = applyDecimalSeparator(rawArgs);
+    if (args.size() != 1)
+        throw CliUsageError(QStringLiteral("sections needs the program folder"));
+    ModelSession session(args.at(0));
+    // Saved first: printing walks the rows and changes nothing.
+    session.finish();
+    for (int section = 1; section <= 5; ++section) {
+        TozMemoryData& table = session.dm().sectionTable(section);
+        ctx.out << table.name() << '\n';
+        printTable(table, ctx.out);
+        ctx.out << '\n';
+    }
+    return 0;
+}
+
+int setCommand(const QStringList& rawArgs, CliContext& ctx)
+{
+    const QStringList args = applyDecimalSeparator(rawArgs);
+    if (args.size() != 5)
+        throw CliUsageError(QStringLiteral("set needs DIR SECTION ROW COLUMN TEXT"));
+    const int section = toSection(args.at(1));
+    const int row = toInteger(args.at(2), "ROW");
+    const QString& column = args.at(3);
+    const QString& text = args.at(4);
+    return runEdit(args.at(0), ctx, [&](ModelSession& session) {
+        TozMemoryData& table = session.dm().sectionTable(section);
+        TField& field = table.fieldByName(column);
+        if (!TReportSections::ColumnEditable(section, field.fieldName()))
+            throw EditRefused(QStringLiteral("Column %1 of section %2 cannot be changed")
+                                  .arg(field.fieldName())
+                                  .arg(section));
+        if (session.go(section, row)) {
+            refusable(
+                [&] { table.edit(); },
+                QStringLiteral("Row %1 of section %2 cannot be changed").arg(row).arg(section));
+        } else if (section == 4 && row == 406) {
+            // The one row section 4 may add, as inserting a row in the grid adds it.
+            refusable([&] { table.append(); }, QStringLiteral("Section 4 cannot take another row"));
+        } else {
+            throw F2tpError(rowMissing(section, row));
+        }
+        if (field.readOnly())
+            throw EditRefused(QStringLiteral("Column %1 of row %2 cannot be changed")
+                                  .arg(field.fieldName())
+                                  .arg(row));
+        field.setText(text);
+        if (table.state() == TDataSetState::dsEdit || table.state() == TDataSetState::dsInsert)
+            table.post();
+    });
+}
+
+int pollutantCommand(const QStringList& rawArgs, CliContext& ctx)
+{
+    const QStringList args = applyDecimalSeparator(rawArgs);
+    if (args.size() != 2 && args.size() != 3)
+        throw CliUsageError(QStringLiteral("pollutant needs DIR CODE [ROW]"));
+    const int code = toInteger(args.at(1), "CODE");
+    const std::optional<int> row =
+        args.size() == 3 ? std::optional<int>(toInteger(args.at(2), "ROW")) : std::nullopt;
+    return runEdit(args.at(0), ctx, [&](ModelSession& session) {
+        TozMemoryData& table = session.dm().R2Table();
+        if (row) {
+            if (!session.go(2, *row))
+                throw F2tpError(rowMissing(2, *row));
+        } else {
+            refusable([&] { table.append(); }, QStringLiteral("Section 2 cannot take another row"));
+        }
+        if (!session.logic().OpenPickList())
+            throw EditRefused(
+                QStringLiteral("No pick list: the organisation has no code or the year is 0"));
+        if (!session.logic().ChoosePollutant(code))
+            throw F2tpError(QStringLiteral("The pick list does not offer pollutant ") +
+                            QString::number(code));
+    });
+}
+
+int deleteCommand(const QStringList& rawArgs, CliContext& ctx)
+{
+    const QStringList args = applyDecimalSeparator(rawArgs);
+    if (args.size() != 3)
+        throw CliUsageError(QStringLiteral("delete needs DIR SECTION ROW"));
+    const int section = toSection(args.at(1));
+    const int row = toInteger(args.at(2), "ROW");
+    return runEdit(args.at(0), ctx, [&](ModelSession& session) {
+        if (!session.go(section, row))
+            throw F2tpError(rowMissing(section, row));
+        const QString refused =
+            QStringLiteral("Row %1 of section %2 cannot be deleted").arg(row).arg(section);
+        // Section 2 rows go only through the delete command, which is disabled
+        // on the rows of the three fixed pollutants; its question is answered yes.
+        if (section == 2 && !session.logic().Section2DeleteEnabled())
+            throw EditRefused(refused);
+        refusable([&] { session.dm().sectionTable(section).deleteRecord(); }, refused);
+    });
+}
+
+const CliRegistration sectionsRegistration("sections", "sections DIR [--decimal-separator C]",
+                                           sectionsCommand);
+const CliRegistration
+    setRegistration("set", "set DIR SECTION ROW COLUMN TEXT [--decimal-separator C]", setCommand);
+const CliRegistration pollutantRegistration("pollutant", "pollutant DIR CODE [ROW]",
+                                            pollutantCommand);
+const CliRegistration deleteRegistration("delete", "delete DIR SECTION ROW", deleteCommand);
+
+} // namespace
