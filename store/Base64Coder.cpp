@@ -62,6 +62,9 @@ const char* reference(char16_t c)
         return "&quot;";
     case u'\'':
         return "&apos;";
+    case u'\0':
+        // A file must hold no zero byte: the reader rejects one as binary.
+        return "&#0;";
     default:
         return nullptr;
     }

@@ -16,8 +16,9 @@ enum class XmlEncoding
     Utf8,
 };
 
-// "&", "<", ">", the double and the single quote become character references;
-// everything else is copied. The result is Windows-1251 bytes, or UTF-8 with toUtf8.
+// "&", "<", ">", the double and the single quote become character references,
+// and so does the zero character, which no file may hold as a byte; everything
+// else is copied. The result is Windows-1251 bytes, or UTF-8 with toUtf8.
 QByteArray XmlEscape(QStringView text, bool toUtf8);
 
 // Resolves the character references of file bytes and converts the runs between

@@ -137,10 +137,17 @@ TEST(XmlUnescape, FailsOnAnUnreadableNumber)
     }
 }
 
+TEST(XmlEscape, WritesTheZeroCharacterAsAReference)
+{
+    const QString text = QStringLiteral("a") + QChar(0) + QStringLiteral("b");
+    EXPECT_EQ(XmlEscape(text, false), QByteArray("a&#0;b"));
+    EXPECT_EQ(XmlEscape(text, true), QByteArray("a&#0;b"));
+}
+
 TEST(XmlCodecs, RoundTripEveryCharacterOfTheCodePage)
 {
     QByteArray all;
-    for (int i = 1; i < 256; ++i)
+    for (int i = 0; i < 256; ++i)
         all.append(char(i));
     const QString text = Cp1251::decode(all);
     EXPECT_EQ(XmlUnescape(XmlEscape(text, false), XmlEncoding::Windows1251), text);
