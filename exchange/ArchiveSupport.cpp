@@ -98,8 +98,15 @@ bool isSkippedName(const QString& bare)
     return bare.isEmpty() || bare == QLatin1String(".") || bare == QLatin1String("..");
 }
 
+bool hasControlCharacters(const QString& name)
+{
+    return std::any_of(name.begin(), name.end(), [](QChar c) { return c.unicode() < 0x20; });
+}
+
 bool isUnsafeRelativePath(const QString& path)
 {
+    if (hasControlCharacters(path))
+        return true;
     if (path.contains(QLatin1Char(':')))
         return true;
     QString unified = path;

@@ -37,6 +37,10 @@ QString bareName(const QString& name);
 // Names that never become a file: empty, "." and "..".
 bool isSkippedName(const QString& bareName);
 
+// True when the name holds a control character (NUL included), which no file
+// name may hold on Windows and which cannot pass through the file system calls.
+bool hasControlCharacters(const QString& name);
+
 // True when a relative path from an archive could leave the folder it is joined
 // to: a ".." part, or a ":" (a drive, or a stream name on Windows). A leading
 // separator is harmless, as the path is always appended to a destination folder.

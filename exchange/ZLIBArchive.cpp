@@ -523,6 +523,8 @@ bool TZLBArchive::targetFor(const QString& destDir, const TZLBEntry& entry, Targ
             fail("Unsafe path in archive (%1)", relative);
         path = normalizePath(destDir + QLatin1Char('/') + relative);
     } else {
+        if (hasControlCharacters(bareName(name)))
+            fail("Unsafe path in archive (%1)", name);
         path = normalizePath(destDir + QLatin1Char('/') + bareName(name));
     }
     const qsizetype cut = path.lastIndexOf(QLatin1Char('/'));

@@ -316,7 +316,7 @@ bool TZipExtractor::extractOne(QFile& archive, const TZipEntry& entry)
 {
     // Flat extraction keeps only the bare name, so no entry can reach outside DestDir.
     const QString bare = bareName(entry.fileName);
-    if (isSkippedName(bare))
+    if (isSkippedName(bare) || (!m_recreateDirs && hasControlCharacters(bare)))
         return false;
     QString target;
     if (m_recreateDirs) {

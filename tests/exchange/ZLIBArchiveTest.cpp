@@ -550,6 +550,14 @@ INSTANTIATE_TEST_SUITE_P(
         UnsafeCase{
             "parentInNameFlat", {}, "..\\..\\evil.txt", false, {}, QStringLiteral("evil.txt")},
         UnsafeCase{"slashesInNameFlat", {}, "/etc/evil.txt", false, {}, QStringLiteral("evil.txt")},
+        UnsafeCase{"controlCharacterFlat",
+                   {},
+                   QByteArray("a\x01"
+                              "b.txt"),
+                   false,
+                   QString::fromLatin1("Unsafe path in archive (a\x01"
+                                       "b.txt)"),
+                   {}},
         UnsafeCase{"dotDotName", {}, "..", false, {}, {}},
         UnsafeCase{"dotName", "sub\\", ".", true, {}, {}},
         UnsafeCase{"leadingSeparatorStaysInside",

@@ -334,6 +334,7 @@ INSTANTIATE_TEST_SUITE_P(
         NameCase{"backslashParents", "..\\..\\evil.txt", false, QStringLiteral("evil.txt"), {}},
         NameCase{"absolute", "/etc/evil.txt", false, QStringLiteral("evil.txt"), {}},
         NameCase{"drive", "C:evil.txt", false, QStringLiteral("evil.txt"), {}},
+        NameCase{"controlCharacter", QByteArray("a\0b.txt", 7), false, {}, {}},
         NameCase{"dotDot", "sub/..", false, {}, {}}, NameCase{"dot", ".", false, {}, {}},
         NameCase{"folder", "sub/", false, {}, {}},
         NameCase{
