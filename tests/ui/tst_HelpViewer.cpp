@@ -70,6 +70,7 @@ struct ParsedDocument
     QStringList links;       // href of <a>
     QStringList stylesheets; // href of <link rel="stylesheet">
     QString error;
+    QStringList problems; // elements and attributes that do not belong in the documents
 };
 
 // The help documents are kept well-formed, so any XML reader can check them.
@@ -81,12 +82,39 @@ ParsedDocument parse(const QString& path)
         doc.error = QStringLiteral("cannot open");
         return doc;
     }
+    // The elements the documents are written with: current HTML that the help
+    // window renders as well as a browser does.
+    static const QSet<QString> allowed = {
+        QStringLiteral("html"),  QStringLiteral("head"), QStringLiteral("meta"),
+        QStringLiteral("title"), QStringLiteral("link"), QStringLiteral("body"),
+        QStringLiteral("h1"),    QStringLiteral("h2"),   QStringLiteral("h3"),
+        QStringLiteral("p"),     QStringLiteral("div"),  QStringLiteral("span"),
+        QStringLiteral("a"),     QStringLiteral("b"),    QStringLiteral("br"),
+        QStringLiteral("ul"),    QStringLiteral("ol"),   QStringLiteral("li"),
+        QStringLiteral("table"), QStringLiteral("tr"),   QStringLiteral("th"),
+        QStringLiteral("td"),    QStringLiteral("code"), QStringLiteral("kbd")};
+    static const QSet<QString> obsolete = {QStringLiteral("cellspacing"),
+                                           QStringLiteral("cellpadding"), QStringLiteral("align"),
+                                           QStringLiteral("bgcolor")};
+    QSet<QString> ids;
     QXmlStreamReader xml(&file);
     bool inTitle = false;
     while (!xml.atEnd()) {
         xml.readNext();
         if (xml.isStartElement()) {
             const auto name = xml.name();
+            if (!allowed.contains(name.toString()))
+                doc.problems.append(QStringLiteral("element ") + name.toString());
+            for (const QXmlStreamAttribute& attribute : xml.attributes()) {
+                if (obsolete.contains(attribute.name().toString()))
+                    doc.problems.append(QStringLiteral("attribute ") + attribute.name().toString());
+            }
+            const QString id = xml.attributes().value(QLatin1String("id")).toString();
+            if (!id.isEmpty()) {
+                if (ids.contains(id))
+                    doc.problems.append(QStringLiteral("duplicate id ") + id);
+                ids.insert(id);
+            }
             if (name == QLatin1String("html"))
                 doc.lang = xml.attributes().value(QLatin1String("lang")).toString();
             else if (name == QLatin1String("title"))
@@ -291,6 +319,7 @@ void TestHelpViewer::documentsAreWellFormedRussianHtml()
     const QString path = HelpSourceDir + QLatin1Char('/') + name + QStringLiteral(".html");
     const ParsedDocument doc = parse(path);
     QVERIFY2(doc.error.isEmpty(), qPrintable(doc.error));
+    QVERIFY2(doc.problems.isEmpty(), qPrintable(doc.problems.join(QStringLiteral(", "))));
     QCOMPARE(doc.lang, QStringLiteral("ru"));
     QCOMPARE(doc.title.simplified(), title);
     for (const QString& sheet : doc.stylesheets)
