@@ -41,7 +41,6 @@ public:
 
     QString text() const;
     void setText(const QString& text);
-    // Null when the window goes without its animation.
     TSearchAnimation* animation() const { return m_animation; }
 
 private:
