@@ -45,6 +45,12 @@ public:
     // Re-sorts the table by the fields (";"-separated), ascending, letter case ignored.
     void SortTable(TozMemoryData& table, const QString& fieldNames);
 
+    // The columns of the classifier tables the dialogs own, for a closed table
+    // without fields: the region classifier "klreg.xml" (KOD, NAME, TIP, OKATO)
+    // and the federal subjects "klobl.xml" (KOBL, NAME).
+    static void declareRegionColumns(TozMemoryData& table);
+    static void declareSubjectColumns(TozMemoryData& table);
+
     // Tables, by their component names.
     TozMemoryData& TemplTable() { return m_templTable; }
     TozMemoryData& KLZAV() { return m_klzav; }

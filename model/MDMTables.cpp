@@ -87,10 +87,21 @@ void TDM::declareClassifiers()
     m_sprKlzav.setFiltered(true);
 
     setFile(m_rnDS, "klreg.xml");
-    addString(m_rnDS, "KOD", 18);
-    addString(m_rnDS, "NAME", 50);
-    addSmallint(m_rnDS, "TIP");
-    addString(m_rnDS, "OKATO", 11);
+    declareRegionColumns(m_rnDS);
+}
+
+void TDM::declareRegionColumns(TozMemoryData& table)
+{
+    addString(table, "KOD", 18);
+    addString(table, "NAME", 50);
+    addSmallint(table, "TIP");
+    addString(table, "OKATO", 11);
+}
+
+void TDM::declareSubjectColumns(TozMemoryData& table)
+{
+    addString(table, "KOBL", 2);
+    addString(table, "NAME", 30);
 }
 
 void TDM::declareSections()

@@ -47,6 +47,18 @@ TEST_F(CatalogueTest, ColumnsInDeclaredOrder)
     EXPECT_EQ(fieldNames(dm->RnDS()), split("KOD NAME TIP OKATO"));
 }
 
+TEST_F(CatalogueTest, DialogClassifiersGetTheirColumns)
+{
+    TozMemoryData regions;
+    TDM::declareRegionColumns(regions);
+    EXPECT_EQ(fieldNames(regions), split("KOD NAME TIP OKATO"));
+    EXPECT_EQ(regions.fieldByName(QStringLiteral("KOD")).size(), 18);
+    TozMemoryData subjects;
+    TDM::declareSubjectColumns(subjects);
+    EXPECT_EQ(fieldNames(subjects), split("KOBL NAME"));
+    EXPECT_EQ(subjects.fieldByName(QStringLiteral("NAME")).size(), 30);
+}
+
 TEST_F(CatalogueTest, FilesLieInTheDataFolderOfTheProgram)
 {
     load();

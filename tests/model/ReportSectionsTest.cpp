@@ -196,3 +196,27 @@ TEST_F(ReportSectionsTest, GridColumnsTheUserMayType)
     EXPECT_FALSE(TReportSections::ColumnEditable(5, QStringLiteral("C2")));
     EXPECT_FALSE(TReportSections::ColumnEditable(6, QStringLiteral("C2")));
 }
+
+TEST_F(ReportSectionsTest, ClosingASectionPostsItsPendingEdit)
+{
+    load();
+    const char* columns[] = {"C9", "C2", "C3", "CB", "C3"};
+    const int firstRows[] = {104, 201, 301, 401, 501};
+    for (int number = 1; number <= 5; ++number) {
+        TozMemoryData& table = section(number);
+        int posts = 0;
+        const auto original = table.AfterPost;
+        table.AfterPost = [&](TDataSet& dataSet) {
+            ++posts;
+            if (original)
+                original(dataSet);
+        };
+        go(number, firstRows[number - 1]);
+        table.edit();
+        table.fieldByName(QString::fromLatin1(columns[number - 1]))
+            .setAsString(QStringLiteral("1"));
+        table.close();
+        EXPECT_EQ(posts, 1) << number;
+        table.AfterPost = original;
+    }
+}
