@@ -287,6 +287,15 @@ TEST(DataFiles, AreTheSameOnEveryRun)
     }
 }
 
+TEST(DataFiles, CarryTheirLicenceText)
+{
+    QFile licence(dataFile(QStringLiteral("LICENSE.txt")));
+    ASSERT_TRUE(licence.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(licence.readAll());
+    EXPECT_TRUE(text.contains(QStringLiteral("CC BY-SA 4.0")));
+    EXPECT_TRUE(text.contains(QStringLiteral("DaData.ru")));
+}
+
 TEST(DataFiles, TemplateFileMatchesItsGoldenCopy)
 {
     QFile golden(QStringLiteral(F2TP_GOLDEN_DIR "/TEMPLR.xml"));
