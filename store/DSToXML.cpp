@@ -191,10 +191,16 @@ void TDataPacket::readChunk()
 {
     if (m_eof || m_headerOnly || !m_file.isOpen())
         formatError();
-    m_buffer.resize(m_chunkSize);
+    // A small file takes a buffer of its own size; asking one byte more than
+    // is left shows the end of the file in the same read.
+    qsizetype want = m_chunkSize;
+    const qint64 left = m_file.size() - m_file.pos();
+    if (left >= 0 && left < qint64(want))
+        want = qsizetype(left) + 1;
+    m_buffer.resize(want);
     qsizetype filled = 0;
-    while (filled < m_chunkSize) {
-        const qint64 n = m_file.read(m_buffer.data() + filled, m_chunkSize - filled);
+    while (filled < want) {
+        const qint64 n = m_file.read(m_buffer.data() + filled, want - filled);
         if (n < 0)
             formatError();
         if (n == 0)
@@ -202,7 +208,7 @@ void TDataPacket::readChunk()
         filled += qsizetype(n);
     }
     m_buffer.resize(filled);
-    m_eof = filled < m_chunkSize;
+    m_eof = filled < want;
     m_pos = -1;
     if (std::memchr(m_buffer.constData(), 0, std::size_t(filled)) != nullptr)
         formatError();
