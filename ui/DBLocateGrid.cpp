@@ -83,7 +83,26 @@ public:
         m_grid.initCellStyle(opt, index, highlighted);
         const QWidget* widget = opt.widget;
         QStyle* style = widget ? widget->style() : QApplication::style();
+        // The style draws the cell; the text goes in with the narrow margins
+        // of a data grid and is clipped rather than elided, so that short
+        // codes fit the narrow columns of the form.
+        const QString text = opt.text;
+        opt.text.clear();
         style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
+        painter->save();
+        painter->setClipRect(opt.rect);
+        painter->setFont(opt.font);
+        const QPalette::ColorGroup group = !(opt.state & QStyle::State_Enabled) ? QPalette::Disabled
+                                           : (opt.state & QStyle::State_Active)
+                                               ? QPalette::Active
+                                               : QPalette::Inactive;
+        painter->setPen(opt.palette.color(group, (opt.state & QStyle::State_Selected)
+                                                     ? QPalette::HighlightedText
+                                                     : QPalette::Text));
+        painter->drawText(opt.rect.adjusted(2, 0, -2, 0),
+                          int(opt.displayAlignment) | Qt::TextSingleLine, text);
+        painter->restore();
+        opt.text = text;
         m_grid.afterPaintCell(painter, opt, index, highlighted);
     }
 
@@ -888,8 +907,9 @@ void TDBLocateGrid::placeLocateBox()
     const int column = std::max(selectedColumn(), 0);
     const QPoint cellLeft = viewport()->mapTo(owner, QPoint(columnViewportPosition(column), 0));
     const int gridBottom = mapTo(owner, QPoint(0, height())).y();
-    const int boxHeight = m_locateBox->height() > 0 ? m_locateBox->sizeHint().height() : 20;
-    const int top = std::min(gridBottom - 4, owner->height() - boxHeight + 4);
+    const int boxHeight = m_locateBox->sizeHint().height();
+    // Just over the grid's bottom edge, and always wholly inside the window.
+    const int top = std::max(0, std::min(gridBottom - 4, owner->height() - boxHeight));
     m_locateBox->setGeometry(cellLeft.x(), top, columnWidth(column), boxHeight);
 }
 
