@@ -54,6 +54,8 @@ void TOZGrid::focusInEvent(QFocusEvent* event)
 void TOZGrid::initCellStyle(QStyleOptionViewItem& option, const QModelIndex& index,
                             bool highlighted)
 {
+    // The grid draws its own focus rectangle after the owner's drawing.
+    option.state &= ~QStyle::State_HasFocus;
     if (!OnGetCellParams)
         return;
     QFont font = option.font;

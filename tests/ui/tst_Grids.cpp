@@ -113,6 +113,10 @@ private Q_SLOTS:
     void sortingByColumnTitleKeepsHighlightedRow();
     void listOpensAboveEditorNearScreenBottom();
     void dbEditEntersTextAndMovesRecordsWithPageKeys();
+    void lookupEditEnterChoosesFromTheList();
+    void clickOnListRowChoosesIt();
+    void ozGridHintsAndCellParameters();
+    void indicatorHookSeesEveryDrawnRow();
 
 private:
     RecordingUi m_ui;
@@ -916,6 +920,127 @@ void TestGrids::dbEditEntersTextAndMovesRecordsWithPageKeys()
     QCOMPARE(table->state(), TDataSetState::dsBrowse);
     QCOMPARE(table->fieldByName(QStringLiteral("AMOUNT")).asFloat(), 3.25);
     QVERIFY(m_ui.messages.isEmpty());
+}
+
+void TestGrids::lookupEditEnterChoosesFromTheList()
+{
+    PickerFixture f;
+    auto* edit = new TLookupEdit(&f.window);
+    edit->setGeometry(10, 220, 100, 24);
+    edit->setDataSource(&f.source);
+    edit->setDataField(QStringLiteral("CODE"));
+    edit->OnSelectedList = [&f](TLookupEdit&, TLookupList*& list) {
+        list = PrepareListPicker(&f.source, f.classifier.get(), QStringLiteral("CODE,CODE"),
+                                 QStringLiteral("CODE;NAME"), QStringLiteral("Код,Наименование"));
+    };
+    f.window.show();
+    f.window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&f.window));
+    edit->setFocus();
+    QCOMPARE(edit->text(), QStringLiteral("703"));
+    QPoint shownAt;
+    whenPickerShown([&](TListForm& form) {
+        shownAt = form.pos();
+        QTest::keyClick(form.lookupList(), Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClick(form.lookupList(), Qt::Key_Return);
+    });
+    QTest::keyClick(edit, Qt::Key_Return);
+    QCOMPARE(shownAt, edit->mapToGlobal(QPoint(0, edit->height())));
+    QCOMPARE(f.section->fieldByName(QStringLiteral("CODE")).asInteger(), 150);
+    QCOMPARE(f.section->state(), TDataSetState::dsBrowse);
+    QCOMPARE(edit->text(), QStringLiteral("150"));
+}
+
+void TestGrids::clickOnListRowChoosesIt()
+{
+    PickerFixture f;
+    f.window.show();
+    f.window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&f.window));
+    f.grid->setFocus();
+    whenPickerShown([&](TListForm& form) {
+        TLookupList* list = form.lookupList();
+        // A click on a title never closes the list; it sorts it by the codes.
+        QTest::mouseClick(list->horizontalHeader()->viewport(), Qt::LeftButton, {},
+                          QPoint(list->horizontalHeader()->sectionViewportPosition(0) + 5, 5));
+        QVERIFY(form.isVisible());
+        const QRect row = list->visualRect(list->model()->index(3, 1));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row.center());
+    });
+    f.grid->ShowLookupList();
+    QCOMPARE(f.section->fieldByName(QStringLiteral("CODE")).asInteger(), 322);
+    QCOMPARE(f.window.focusWidget(), f.grid);
+}
+
+void TestGrids::ozGridHintsAndCellParameters()
+{
+    auto table = makeTable({{1, QStringLiteral("a"), 1}, {2, QStringLiteral("b"), 2}});
+    TDataSource source;
+    source.setDataSet(table.get());
+    TOZGrid grid;
+    auto* code = grid.ozColumn(grid.columnsCount() - 1);
+    QVERIFY(!code);
+    grid.addColumn(QStringLiteral("CODE"), QStringLiteral("1"), 60);
+    grid.addColumn(QStringLiteral("AMOUNT"), QStringLiteral("2"), 80);
+    grid.ozColumn(1)->setFullName(QStringLiteral("Выброс за отчетный год"));
+    QCOMPARE(
+        grid.model()->headerData(0, Qt::Horizontal, Qt::TextAlignmentRole).value<Qt::Alignment>(),
+        Qt::Alignment(Qt::AlignCenter));
+    QList<std::pair<QString, bool>> calls;
+    grid.OnGetCellParams = [&](TOZGrid&, TField* field, QFont&, QColor& background,
+                               bool highlight) {
+        calls.append({field ? field->fieldName() : QString(), highlight});
+        if (field && field->fieldName() == QStringLiteral("AMOUNT") && !highlight)
+            background = QColor(255, 255, 0);
+    };
+    grid.setDataSource(&source);
+    grid.resize(300, 150);
+    grid.show();
+    grid.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&grid));
+    grid.setFocus();
+    QCOMPARE(grid.toolTip(), QStringLiteral("1"));
+    grid.setSelectedColumn(1);
+    QCOMPARE(grid.toolTip(), QStringLiteral("Выброс за отчетный год"));
+
+    calls.clear();
+    const QImage image = grid.grab().toImage();
+    QVERIFY(calls.contains(std::pair(QStringLiteral("AMOUNT"), true)));
+    QVERIFY(calls.contains(std::pair(QStringLiteral("AMOUNT"), false)));
+    QVERIFY(calls.contains(std::pair(QStringLiteral("CODE"), false)));
+    const QRect cell = grid.visualRect(grid.model()->index(1, 1));
+    const QPoint inside = grid.viewport()->mapTo(&grid, cell.topLeft() + QPoint(3, 3));
+    QCOMPARE(image.pixelColor(inside * image.devicePixelRatio()), QColor(255, 255, 0));
+}
+
+void TestGrids::indicatorHookSeesEveryDrawnRow()
+{
+    auto table = makeTable(
+        {{1, QStringLiteral("a"), 1}, {2, QStringLiteral("b"), 2}, {3, QStringLiteral("c"), 3}});
+    TDataSource source;
+    source.setDataSet(table.get());
+    TDBLocateGrid grid;
+    grid.addColumn(QStringLiteral("NAME"));
+    grid.setDataSource(&source);
+    grid.setIndicatorWidth(14);
+    QMap<int, QString> seen;
+    QList<int> current;
+    grid.OnDrawIndicator = [&](TDBLocateGrid& sender, int row, const QRect&, QStyle::State state) {
+        seen[row] = sender.dataModel()->rowFieldText(row, QStringLiteral("NAME"));
+        if (state & QStyle::State_Selected)
+            current.append(row);
+    };
+    table->next();
+    grid.resize(200, 150);
+    grid.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&grid));
+    grid.grab();
+    QCOMPARE(grid.verticalHeader()->width(), 14);
+    QCOMPARE(seen.value(0), QStringLiteral("a"));
+    QCOMPARE(seen.value(2), QStringLiteral("c"));
+    QVERIFY(!current.isEmpty());
+    QCOMPARE(current.last(), 1);
+    QCOMPARE(table->fieldByName(QStringLiteral("NAME")).asString(), QStringLiteral("b"));
 }
 
 QTEST_MAIN(TestGrids)
