@@ -1,0 +1,75 @@
+// The desktop program: the splash, the data module, the main window, the list
+// picker and the about window, then the message loop until the main window closes.
+#include <memory>
+
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QThread>
+
+#include "AboutNew.h"
+#include "AppErrors.h"
+#include "MDM.h"
+#include "Main.h"
+#include "UiResources.h"
+#include "UserInterface.h"
+#include "Vubor.h"
+#include "splash.h"
+
+namespace {
+
+// The splash stays three seconds after the windows exist: six waits of 500 ms,
+// the window events handled after each.
+void keepSplashUp()
+{
+    for (int i = 0; i < 6; ++i) {
+        QThread::msleep(500);
+        QCoreApplication::processEvents();
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    TF2tpApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("f2tp"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(F2TP_VERSION));
+    QGuiApplication::setWindowIcon(ProgramIcon());
+    TMessageBoxInterface messageBoxes;
+    setUserInterface(&messageBoxes);
+
+    QPointer<TSplashWindow> splash = new TSplashWindow();
+    splash->show();
+    splash->repaint();
+    QCoreApplication::processEvents();
+
+    std::unique_ptr<TDM> dm;
+    QPointer<TF2tpForm> form;
+    QPointer<TFAbout> about;
+    std::exception_ptr startError;
+    try {
+        dm = std::make_unique<TDM>(QCoreApplication::applicationDirPath());
+        form = new TF2tpForm(*dm);
+        CreateListForm(form);
+        // Kept hidden for the run, as the about command makes a fresh one.
+        about = new TFAbout(form);
+        about->hide();
+    } catch (...) {
+        startError = std::current_exception();
+    }
+    keepSplashUp();
+    delete splash;
+
+    int result = 1;
+    if (startError) {
+        ShowApplicationError(startError);
+    } else {
+        form->showMaximized();
+        result = QApplication::exec();
+    }
+    // The window saves the sections when destroyed; the data module outlives it.
+    delete form;
+    dm.reset();
+    setUserInterface(nullptr);
+    return result;
+}

@@ -1,0 +1,156 @@
+#pragma once
+
+#include <array>
+#include <memory>
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include "AppErrors.h"
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QTabWidget;
+class QToolBar;
+class QToolButton;
+class TDataSource;
+class TOZDBEdit;
+class TOZGrid;
+class TLookupGrid;
+class TLookupList;
+class TDBMemo;
+class TDM;
+class TFieldLink;
+class THeaderCaptions;
+class TReportSections;
+
+// The main window: the report context (year, organisation, region), the five
+// sections of the form as tab pages with one grid each, and the commands on
+// two toolbars with drop-down menus. The work itself is done by the data
+// module and the section logic (TReportSections); the window binds its controls
+// to their tables and calls them from its handlers.
+//
+// Created after the data module, which must outlive it. Constructing it reads
+// "2tp.ini" and opens the sections; closing it writes "2tp.ini" and frees it;
+// destroying it saves the changed sections.
+class TF2tpForm final : public QMainWindow
+{
+    Q_OBJECT
+public:
+    explicit TF2tpForm(TDM& dm, QWidget* parent = nullptr);
+    ~TF2tpForm() override;
+
+    TDM& dm() const { return m_dm; }
+    TReportSections& sections() const { return *m_sections; }
+
+    // The report context from the card, the region row and the year field.
+    void RefreshContext();
+    // Rereads the five sections from their files (at start and after an import).
+    void LoadSections();
+    // Stretches the text column of every grid over the width left and puts the
+    // header captions over their columns.
+    void ArrangeHeaders();
+    // Shows the help document of the folder "help" ("2tp", "Instr2tpv", "PK_VLT").
+    void OpenHelp(const QString& name);
+    // Brings the enabling of the commands up to date with the focus, the page,
+    // the current section 2 row and the report context.
+    void updateActions();
+
+    // Controls, for the commands built on this window and for tests.
+    QAction* VubAct() const { return m_vubAct; }
+    QAction* DelAct() const { return m_delAct; }
+    QAction* HelpAct() const { return m_helpAct; }
+    QAction* InstrAct() const { return m_instrAct; }
+    QAction* AboutAct() const { return m_aboutAct; }
+    QAction* AboutVltAct() const { return m_aboutVltAct; }
+    QAction* CloseAct() const { return m_closeAct; }
+    QAction* sectionAct(int section) const { return m_sectionActs.at(std::size_t(section - 1)); }
+    QToolBar* upperToolBar() const { return m_upperBar; }
+    QToolBar* lowerToolBar() const { return m_lowerBar; }
+    QMenu* serviceMenu() const { return m_serviceMenu; }
+    QMenu* helpMenu() const { return m_helpMenu; }
+    QTabWidget* pages() const { return m_pages; }
+    QLineEdit* yearEdit() const { return m_yearEdit; }
+    TOZDBEdit* organisationEdit() const { return m_orgEdit; }
+    TOZDBEdit* regionEdit() const { return m_regionEdit; }
+    TOZGrid* grid(int section) const { return m_grids.at(std::size_t(section - 1)); }
+    // R1Source to R5Source: everything on the window that reads section n goes
+    // through its source, whatever table the source points to.
+    TDataSource* sectionSource(int section) const
+    {
+        return m_sectionSources.at(std::size_t(section - 1)).get();
+    }
+    TDataSource* PrSource() const { return m_prSource.get(); }
+    TDataSource* RegSource() const { return m_regSource.get(); }
+    THeaderCaptions* headerCaptions(int section) const
+    {
+        return m_captions.at(std::size_t(section - 1));
+    }
+    QLabel* titleBar(int section) const { return m_titles.at(std::size_t(section - 1)); }
+    // The footnote of the section, or null for sections 3 and 5.
+    QLabel* footnote(int section) const { return m_footnotes.at(std::size_t(section - 1)); }
+    TDBMemo* measureText() const { return m_measureText; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    Q_DISABLE_COPY_MOVE(TF2tpForm)
+    void createActions();
+    void createToolBars();
+    QWidget* createContextPanel();
+    void createPages();
+    QWidget* createPage(int section);
+    void buildHeader(int section, THeaderCaptions* captions);
+    TOZGrid* createGrid(int section, QWidget* parent);
+    // The pick list of the section 2 grid (its OnSelectedList).
+    void OZGrid2SelectedList(TLookupGrid& sender, TLookupList*& list);
+    void bindControls();
+
+    // The year field lost the focus: a changed text is checked.
+    void YearEditExit();
+    void VubActExecute();
+    void DelActExecute();
+    void AboutActExecute();
+    // Ctrl+Del in a grid; true when the key was used.
+    bool gridKeyPress(int section, QKeyEvent* event);
+    // Ends a pending edit of every section; false (the error shown) when one fails.
+    bool postSections();
+
+    TDM& m_dm;
+    std::unique_ptr<TReportSections> m_sections;
+    TMessageBoxInterface m_userInterface;
+    std::array<std::unique_ptr<TDataSource>, 5> m_sectionSources;
+    std::unique_ptr<TDataSource> m_prSource;
+    std::unique_ptr<TDataSource> m_regSource;
+
+    QAction* m_vubAct = nullptr;
+    QAction* m_delAct = nullptr;
+    QAction* m_helpAct = nullptr;
+    QAction* m_instrAct = nullptr;
+    QAction* m_aboutAct = nullptr;
+    QAction* m_aboutVltAct = nullptr;
+    QAction* m_closeAct = nullptr;
+    std::array<QAction*, 5> m_sectionActs{};
+    QToolBar* m_upperBar = nullptr;
+    QToolBar* m_lowerBar = nullptr;
+    QMenu* m_serviceMenu = nullptr;
+    QMenu* m_helpMenu = nullptr;
+    QTabWidget* m_pages = nullptr;
+    QLineEdit* m_yearEdit = nullptr;
+    TOZDBEdit* m_orgEdit = nullptr;
+    TOZDBEdit* m_regionEdit = nullptr;
+    std::array<TOZGrid*, 5> m_grids{};
+    std::array<THeaderCaptions*, 5> m_captions{};
+    std::array<QLabel*, 5> m_titles{};
+    std::array<QLabel*, 5> m_footnotes{};
+    TDBMemo* m_measureText = nullptr;
+    // Follows the current section 2 row for the enabling of the delete command.
+    std::unique_ptr<TFieldLink> m_section2Link;
+    bool m_settingsWritten = false;
+};

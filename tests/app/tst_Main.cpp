@@ -1,0 +1,629 @@
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPointer>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include "Cp1251.h"
+#include "DataControls.h"
+#include "DataSetModel.h"
+#include "FormatSettings.h"
+#include "HeaderCaptions.h"
+#include "LookupEdit.h"
+#include "LookupList.h"
+#include "MDM.h"
+#include "Main.h"
+#include "OZGrid.h"
+#include "ReportSections.h"
+#include "UserInterface.h"
+#include "Vubor.h"
+#include "ozField.h"
+
+namespace {
+
+// Stands in for the message boxes: records what the program tells the user.
+class RecordingInterface final : public IUserInterface
+{
+public:
+    void showError(const QString& text) override { errors.append(text); }
+    void showApplicationError(const QString& text) override { applicationErrors.append(text); }
+
+    QStringList errors;
+    QStringList applicationErrors;
+};
+
+// A program folder of the test's own with the classifier and template files.
+class ScratchProgram
+{
+public:
+    ScratchProgram()
+    {
+        QDir(m_dir.path()).mkpath(QStringLiteral("data"));
+        const QDir source(QStringLiteral(F2TP_DATA_DIR));
+        for (const char* name : {"TEMPLR.xml", "KLZAV.xml", "klreg.xml", "klobl.xml"}) {
+            const QString file = QString::fromLatin1(name);
+            QFile::copy(source.filePath(file), dataFile(file));
+        }
+    }
+    QString path() const { return m_dir.path() + QLatin1Char('/'); }
+    QString dataFile(const QString& name) const { return path() + QStringLiteral("data/") + name; }
+    bool valid() const
+    {
+        return m_dir.isValid() && QFile::exists(dataFile(QStringLiteral("KLZAV.xml")));
+    }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+QString readCp1251(const QString& fileName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    return Cp1251::decode(file.readAll());
+}
+
+// Gives the window an organisation, so that the pick list may open.
+void addOrganisation(TF2tpForm& form)
+{
+    TozMemoryData& card = form.dm().PrTable();
+    card.append();
+    card.fieldByName(QStringLiteral("KOD")).setAsString(QStringLiteral("7701000001001"));
+    card.fieldByName(QStringLiteral("PNAZ")).setAsString(QStringLiteral("ООО \"Заря\""));
+    card.post();
+    form.RefreshContext();
+}
+
+QStringList strings(std::initializer_list<const char*> texts)
+{
+    QStringList result;
+    for (const char* text : texts)
+        result.append(QString::fromUtf8(text));
+    return result;
+}
+
+int rowOf(TDataSetModel* model, const QString& fieldName, const QString& text)
+{
+    for (int row = 0; row < model->rowCount(); ++row) {
+        if (model->rowFieldText(row, fieldName, false) == text)
+            return row;
+    }
+    return -1;
+}
+
+QStringList columnTexts(TDataSetModel* model, const QString& fieldName)
+{
+    QStringList texts;
+    for (int row = 0; row < model->rowCount(); ++row)
+        texts.append(model->rowFieldText(row, fieldName, false));
+    return texts;
+}
+
+// Types text into a cell as a user would: the first key opens the cell's
+// editor, the rest goes to the editor, Return enters it.
+void typeIntoCell(TOZGrid* grid, int row, int column, const QString& text)
+{
+    grid->setFocus();
+    grid->setCurrentIndex(grid->model()->index(row, column));
+    QTest::keyClick(grid, text.at(0).toLatin1());
+    QWidget* editor = grid->cellEditor();
+    QVERIFY(editor);
+    for (qsizetype i = 1; i < text.size(); ++i)
+        QTest::keyClick(editor, text.at(i).toLatin1());
+    QTest::keyClick(editor, Qt::Key_Return);
+}
+
+} // namespace
+
+class TestMain : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void firstStartShowsTheFixedRows();
+    void windowFrameHasItsCommands();
+    void altDigitShowsTheSectionPage();
+    void typedNumberIsRoundedAndTotalled();
+    void f8ChoosesPollutantForNewRow();
+    void enterOpensPickListOnlyInCodeAndNameColumns();
+    void deleteCommandAsksAndReleasesThePollutant();
+    void ctrlDeleteRemovesOnlyTheAddedMeasure();
+    void yearFieldRejectsWrongYears();
+    void closingWritesSectionsAndSettings();
+    void headerCaptionsStandOverTheirColumns();
+    void measureTextBoxEditsTheMeasureName();
+
+private:
+    // Builds the window over the scratch folder, shows it and makes it active.
+    TF2tpForm* openWindow();
+
+    std::unique_ptr<ScratchProgram> m_program;
+    std::unique_ptr<TDM> m_dm;
+    QPointer<TF2tpForm> m_form;
+    RecordingInterface m_recorder;
+};
+
+void TestMain::init()
+{
+    FormatSettings::setDecimalSeparator(QLatin1Char(','));
+    m_program = std::make_unique<ScratchProgram>();
+    QVERIFY(m_program->valid());
+    m_dm = std::make_unique<TDM>(m_program->path());
+    m_recorder = RecordingInterface();
+}
+
+void TestMain::cleanup()
+{
+    delete m_form;
+    m_dm.reset();
+    m_program.reset();
+    setUserInterface(nullptr);
+}
+
+TF2tpForm* TestMain::openWindow()
+{
+    m_form = new TF2tpForm(*m_dm);
+    // The window installs its message boxes; the test answers instead.
+    setUserInterface(&m_recorder);
+    m_form->resize(1100, 760);
+    m_form->show();
+    m_form->activateWindow();
+    if (!QTest::qWaitForWindowActive(m_form))
+        return nullptr;
+    return m_form;
+}
+
+void TestMain::firstStartShowsTheFixedRows()
+{
+    TF2tpForm* form = openWindow();
+    QVERIFY(form);
+    QCOMPARE(form->yearEdit()->text(), QStringLiteral("2000"));
+    QCOMPARE(m_dm->CurrentYear(), 2000);
+    QVERIFY(form->organisationEdit()->text().isEmpty());
+    QVERIFY(form->regionEdit()->text().isEmpty());
+    QCOMPARE(form->pages()->currentIndex(), 0);
+
+    const QStringList expected[5] = {
+        strings({"101", "102", "103", "104", "105", "106", "107", "108", "109"}),
+        strings({"201", "202", "203"}),
+        strings({"301", "302", "303"}),
+        strings({"401", "402", "403", "404", "405"}),
+        strings({"501", "502", "503", "504", "505"}),
+    };
+    for (int section = 1; section <= 5; ++section)
+        QCOMPARE(columnTexts(form->grid(section)->dataModel(), QStringLiteral("CA")),
+                 expected[section - 1]);
+    QCOMPARE(columnTexts(form->grid(2)->dataModel(), QStringLiteral("C1")),
+             strings({"703", "322", "410"}));
+    // Values are empty: section 1 shows "-", the others nothing.
+    QCOMPARE(form->grid(1)->dataModel()->rowFieldText(3, QStringLiteral("C2")),
+             QStringLiteral("-"));
+    QCOMPARE(form->grid(3)->dataModel()->rowFieldText(0, QStringLiteral("C1")), QString());
+    // Section 1's codes and names come from the row templates.
+    QVERIFY(!form->grid(1)->dataModel()->rowFieldText(3, QStringLiteral("CB")).isEmpty());
+}
+
+void TestMain::windowFrameHasItsCommands()
+{
+    TF2tpForm* form = openWindow();
+    QVERIFY(form);
+    QCOMPARE(form->windowTitle(), QStringLiteral("Заполнение данных для формы № 2-тп (воздух)"));
+    QCOMPARE(form->minimumSize(), QSize(640, 480));
+
+    struct Command
+    {
+        QAction* action;
+        const char* caption;
+        const char* hint;
+        QKeySequence shortcut;
+    };
+    const Command commands[] = {
+        {form->VubAct(), "Выбор ЗВ", "Выбор загрязняющего вещества", QKeySequence(Qt::Key_F8)},
+        {form->DelAct(), "Удалить", "Удалить запись", QKeySequence(Qt::CTRL | Qt::Key_Delete)},
+        {form->HelpAct(), "Руководство пользователя", "Помощь", QKeySequence(Qt::Key_F1)},
+        {form->CloseAct(), "Выход", "Выход", QKeySequence(Qt::ALT | Qt::Key_F4)},
+        {form->AboutAct(), "О программе...", "О программе...", QKeySequence()},
+        {form->AboutVltAct(), "О ПК \"Велта\"...", "О ПК \"Велта\"...", QKeySequence()},
+    };
+    for (const Command& command : commands) {
+        QCOMPARE(command.action->text(), QString::fromUtf8(command.caption));
+        QCOMPARE(command.action->toolTip(), QString::fromUtf8(command.hint));
+        QCOMPARE(command.action->shortcut(), command.shortcut);
+    }
+    for (int section = 1; section <= 5; ++section)
+        QCOMPARE(form->sectionAct(section)->shortcut(),
+                 QKeySequence(Qt::ALT | Qt::Key(Qt::Key_0 + section)));
+
+    const QList<QAction*> help = form->helpMenu()->actions();
+    QCOMPARE(help.size(), 6);
+    QCOMPARE(help.at(1)->text(), QStringLiteral("Инструкция по заполнению формы"));
+    QVERIFY(help.at(2)->isSeparator());
+    QCOMPARE(help.at(3), form->AboutAct());
+    QCOMPARE(help.at(5), form->AboutVltAct());
+    QCOMPARE(form->serviceMenu()->actions().first(), form->DelAct());
+
+    for (int section = 1; section <= 5; ++section)
+        QCOMPARE(form->pages()->tabText(section - 1), QStringLiteral("Раздел"));
+    QCOMPARE(form->pages()->tabToolTip(0),
+             QStringLiteral("Выбросы загрязняющих веществ в атмосферу, их очистка и утилизация"));
+    QCOMPARE(form->titleBar(3)->text(), QStringLiteral("Источники загрязнения атмосферы"));
+    QVERIFY(form->footnote(3) == nullptr);
+    QCOMPARE(form->footnote(4)->text(),
+             QStringLiteral("1) Перед цифрой необходимо ставить знак \"-\""));
+    // The column titles "A" of sections 1 and 2 are Latin, those of 3 to 5 Cyrillic.
+    QCOMPARE(form->grid(1)->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("A"));
+    QCOMPARE(form->grid(3)->model()->headerData(0, Qt::Horizontal).toString(),
+             QString(QChar(0x0410)));
+    QVERIFY(!form->grid(2)->verticalHeader()->isHidden());
+    QVERIFY(form->grid(1)->verticalHeader()->isHidden());
+    QCOMPARE(form->yearEdit()->maxLength(), 4);
+    QCOMPARE(form->yearEdit()->focusPolicy(), Qt::ClickFocus);
+}
+
+void TestMain::altDigitShowsTheSectionPage()
+{
+    TF2tpForm* form = openWindow();
+    QVERIFY(form);
+    form->grid(1)->setFocus();
+    QTest::keyClick(form->grid(1), Qt::Key_3, Qt::AltModifier);
+    QCOMPARE(form->pages()->currentIndex(), 2);
+    form->grid(3)->setFocus();
+    QTest::keyClick(form->grid(3), Qt::Key_5, Qt::AltModifier);
+    QCOMPARE(form->pages()->currentIndex(), 4);
+    QTest::keyClick(form->grid(5), Qt::Key_1, Qt::AltModifier);
+    QCOMPARE(form->pages()->currentIndex(), 0);
+}
+
+void TestMain::typedNumberIsRoundedAndTotalled()
+{
+    TF2tpForm* form = openWindow();
+    QVERIFY(form);
+    TOZGrid* grid = form->grid(1);
+    TDataSetModel* model = grid->dataModel();
+    const int row104 = rowOf(model, QStringLiteral("CA"), QStringLiteral("104"));
+    QCOMPARE(row104, 3);
+    // Column 2 of the form is the grid's fourth column.
+    typeIntoCell(grid, row104, 3, QStringLiteral("12,3456"));
+    QTRY_COMPARE(model->rowFieldText(row104, QStringLiteral("C2"), false),
+                 QStringLiteral("12,346"));
+    QTRY_COMPARE(model->rowFieldText(0, QStringLiteral("C2")), QStringLiteral("12,346"));
+    QCOMPARE(model->rowFieldText(2, QStringLiteral("C2")), QStringLiteral("12,346"));
+    QCOMPARE(model->rowFieldText(1, QStringLiteral("C2")), QStringLiteral("-"));
+
+    // A "." typed with "," as separator is entered as ",".
+    const int row102 = 1;
+    typeIntoCell(grid, row102, 3, QStringLiteral("1.5"));
+    QTRY_COMPARE(model->rowFieldText(row102, QStringLiteral("C2"), false), QStringLiteral("1,5"));
+    // Leaving the row posts it; the stored value is the rounded one.
+    grid->setCurrentIndex(model->index(5, 3));
+    TozMemoryData& r1 = m_dm->R1Table();
+    QVERIFY(r1.locate(QStringLiteral("CA"), 104));
+    QCOMPARE(r1.fieldByName(QStringLiteral("C2")).asFloat(), 12.346);
+    QVERIFY(r1.locate(QStringLiteral("CA"), 101));
+    QCOMPARE(r1.fieldByName(QStringLiteral("C2")).asFloat(), 13.846);
+    QVERIFY(m_recorder.applicationErrors.isEmpty());
+}
+
+void TestMain::f8ChoosesPollutantForNewRow()
+{
+    TF2tpForm* form = openWindow();
+    QVERIFY(form);
+    addOrganisation(*form);
+    TOZGrid* grid = form->grid(2);
+
+    // Not on another page, and not outside the section 2 grid.
+    form->grid(1)->setFocus();
+    QVERIFY(!form->VubAct()->isEnabled());
+    QTest::keyClick(form->grid(1), Qt::Key_2, Qt::AltModifier);
+    QCOMPARE(form->pages()->currentIndex(), 1);
+    grid->setFocus();
+    QTRY_VERIFY(form->VubAct()->isEnabled());
+
+    // Down on the last row appends a new row.
+    grid->setCurrentIndex(grid->model()->index(2, 3));
+    QTest::keyClick(grid, Qt::Key_Down);
+    QCOMPARE(m_dm->R2Table().state(), TDataSetState::dsInsert);
+
+    bool listShown = false;
+    QTimer::singleShot(100, this, [&] {
+        TListForm* picker = ListForm();
+        listShown = picker && picker->isVisible();
+        if (!picker)
+            return;
+        // The user moves to pollutant 123 and takes it.
+        QVERIFY(m_dm->SprKlzav().locate(QStringLiteral("KDZV"), 123));
+        QTest::keyClick(picker->lookupList(), Qt::Key_Return);
+    });
+    QTest::keyClick(grid, Qt::Key_F8);
+    QVERIFY(listShown);
+    QCOMPARE(grid->selectedColumn(), 1);
+
+    TozMemoryData& r2 = m_dm->R2Table();
+    QTRY_COMPARE(r2.state(), TDataSetState::dsBrowse);
+    QCOMPARE(r2.recordCount(), 4);
+    QVERIFY(r2.locate(QStringLiteral("C1"), 123));
+    QCOMPARE(r2.fieldByName(QStringLiteral("CA")).asInteger(), 204);
+    QVERIFY(!r2.fieldByName(QStringLiteral("CB")).asString().isEmpty());
+    // A used pollutant is no longer offered.
+    QVERIFY(!form->sections().PickListOffers(123));
+    QVERIFY(form->sections().PickListOffers(101));
+}
+
+void TestMain::enterOpensPickListOnlyInCodeAndNameColumns()
+{
+    TF2tpForm* form = openWindow();
+    QVERIFY(form);
+    addOrganisation(*form);
+    form->pages()->setCurrentIndex(1);
+    TOZGrid* grid = form->grid(2);
+    grid->setFocus();
+
+    int shown = 0;
+    const auto closeList = [&] {
+        TListForm* picker = ListForm();
+        if (picker && picker->isVisible()) {
+            ++shown;
+            QTest::keyClick(picker->lookupList(), Qt::Key_Escape);
+        }
+    };
+    grid->setCurrentIndex(grid->model()->index(0, 2));
+    QTimer::singleShot(100, this, closeList);
+    QTest::keyClick(grid, Qt::Key_Return);
+    QCOMPARE(shown, 1);
+    // Leaving the list without a choice changes nothing.
+    QCOMPARE(m_dm->R2Table().fieldByName(QStringLiteral("C1")).asInteger(), 703);
+    QVERIFY(!form->sections().PickListOffers(703));
+
+    // Column "2" edits the amount instead.
+    grid->setCurrentIndex(grid->model()->index(0, 3));
+    QTest::keyClick(grid, Qt::Key_Return);
+    QTest::qWait(200);
+    QCOMPARE(shown, 1);
+    QVERIFY(grid->cellEditor());
+    QTest::keyClick(grid->cellEditor(), Qt::Key_Escape);
+
+    // Without an organisation code no list opens.
+    m_dm->PrTable().edit();
+    m_dm->PrTable().fieldByName(QStringLiteral("KOD")).setAsString(QString());
+    m_dm->PrTable().cancel();
+    m_dm->PrTable().deleteRecord();
+    form->RefreshContext();
+    grid->setFocus();
+    grid->setCurrentIndex(grid->model()->index(0, 1));
+    QTimer::singleShot(100, this, closeList);
+    QTest::keyClick(grid, Qt::Key_Return);
+    QTest::qWait(200);
+    QCOMPARE(shown, 1);
+    QVERIFY(!form->VubAct()->isEnabled());
+}
+
+void TestMain::deleteCommandAsksAndReleasesThePollutant()
+{
+    TF2tpForm* form = openWindow();
+    QVERIFY(form);
+    addOrganisation(*form);
+    TozMemoryData& r2 = m_dm->R2Table();
+    form->pages()->setCurrentIndex(1);
+    TOZGrid* grid = form->grid(2);
+    grid->setFocus();
+    // The fixed pollutants cannot be deleted.
+    grid->setCurrentIndex(grid->model()->index(1, 3));
+    QTRY_VERIFY(!form->DelAct()->isEnabled());
+
+    // A row of pollutant 123 at the end.
+    r2.append();
+    QVERIFY(form->sections().OpenPickList());
+    QVERIFY(form->sections().ChoosePollutant(123));
+    QCOMPARE(r2.recordCount(), 4);
+    grid->setCurrentIndex(grid->model()->index(3, 3));
+    QTRY_VERIFY(form->DelAct()->isEnabled());
+
+    // "Нет" keeps the row, "Да" deletes it.
+    QString question;
+    const auto answer = [&](QMessageBox::StandardButton button) {
+        QTimer::singleShot(100, this, [&question, button] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            question = box->text() + QLatin1Char('|') + box->windowTitle();
+            box->button(button)->click();
+        });
+    };
+    answer(QMessageBox::No);
+    QTest::keyClick(grid, Qt::Key_Delete, Qt::ControlModifier);
+    QCOMPARE(question, QStringLiteral("Удалить запись?|"));
+    QCOMPARE(r2.recordCount(), 4);
+    answer(QMessageBox::Yes);
+    form->DelAct()->trigger();
+    QCOMPARE(r2.recordCount(), 3);
+    QVERIFY(form->sections().PickListOffers(123));
+    QVERIFY(m_recorder.applicationErrors.isEmpty());
+}
+
+void TestMain::ctrlDeleteRemovesOnlyTheAddedMeasure()
+{
+    TF2tpForm* form = openWindow();
+    QVERIFY(form);
+    // Sections 1 and 3: nothing is deleted, without a question.
+    for (int section : {1, 3, 5}) {
+        form->pages()->setCurrentIndex(section - 1);
+        TOZGrid* grid = form->grid(section);
+        grid->setFocus();
+        grid->setCurrentIndex(grid->model()->index(1, 0));
+        const int rows = m_dm->sectionTable(section).recordCount();
+        QTest::keyClick(grid, Qt::Key_Delete, Qt::ControlModifier);
+        QCOMPARE(m_dm->sectionTable(section).recordCount(), rows);
+    }
+    form->pages()->setCurrentIndex(3);
+    TOZGrid* grid = form->grid(4);
+    grid->setFocus();
+    grid->setCurrentIndex(grid->model()->index(4, 3));
+    // Down on the last row adds one row; it is numbered 406 when posted.
+    QTest::keyClick(grid, Qt::Key_Down);
+    typeIntoCell(grid, 5, 3, QStringLiteral("2"));
+    grid->setCurrentIndex(grid->model()->index(0, 3));
+    TozMemoryData& r4 = m_dm->R4Table();
+    QCOMPARE(r4.recordCount(), 6);
+    QCOMPARE(columnTexts(grid->dataModel(), QStringLiteral("CA")).last(), QStringLiteral("406"));
+    QTest::keyClick(grid, Qt::Key_Delete, Qt::ControlModifier);
+    QCOMPARE(r4.recordCount(), 6);
+    grid->setCurrentIndex(grid->model()->index(5, 3));
+    QTest::keyClick(grid, Qt::Key_Delete, Qt::ControlModifier);
+    QCOMPARE(r4.recordCount(), 5);
+    QVERIFY(m_recorder.applicationErrors.isEmpty());
+}
+
+void TestMain::yearFieldRejectsWrongYears()
+{
+    TF2tpForm* form = openWindow();
+    QVERIFY(form);
+    QLineEdit* year = form->yearEdit();
+    const auto enterYear = [&](const QString& text) {
+        QTest::mouseClick(year, Qt::LeftButton);
+        QTRY_VERIFY(year->hasFocus());
+        year->selectAll();
+        QTest::keyClick(year, Qt::Key_Backspace);
+        QTest::keyClicks(year, text);
+        form->grid(1)->setFocus();
+    };
+
+    enterYear(QStringLiteral("1999"));
+    QCOMPARE(m_recorder.errors, QStringList(QStringLiteral("Неверный год")));
+    QCOMPARE(m_dm->CurrentYear(), 2000);
+    QTRY_VERIFY(year->hasFocus());
+    QVERIFY(form->sections().yearChanged());
+
+    enterYear(QStringLiteral("20a1"));
+    QCOMPARE(m_recorder.errors.size(), 2);
+    QCOMPARE(m_recorder.errors.last(), QStringLiteral("Неверный год"));
+    QCOMPARE(m_dm->CurrentYear(), 2000);
+    QTRY_VERIFY(year->hasFocus());
+
+    enterYear(QStringLiteral("2001"));
+    QCOMPARE(m_recorder.errors.size(), 2);
+    QCOMPARE(m_dm->CurrentYear(), 2001);
+    QVERIFY(!form->sections().yearChanged());
+    // The rows show the new year in their key column.
+    QCOMPARE(form->grid(1)->dataModel()->rowFieldText(0, QStringLiteral("YEAR_")),
+             QStringLiteral("2001"));
+
+    // Leaving the unchanged field again checks nothing.
+    QTest::mouseClick(year, Qt::LeftButton);
+    form->grid(1)->setFocus();
+    QCOMPARE(m_recorder.errors.size(), 2);
+}
+
+void TestMain::closingWritesSectionsAndSettings()
+{
+    QFile ini(m_program->path() + QStringLiteral("2tp.ini"));
+    QVERIFY(ini.open(QIODevice::WriteOnly));
+    ini.write(Cp1251::encode(QStringLiteral("[PARAMS]\r\nYEAR=2003\r\nPATH=C:\\Отчеты\r\n")));
+    ini.close();
+    TF2tpForm* form = openWindow();
+    QVERIFY(form);
+    QCOMPARE(form->yearEdit()->text(), QStringLiteral("2003"));
+    TOZGrid* grid = form->grid(1);
+    // The value is still in the cell's row, not yet posted, when the window closes.
+    typeIntoCell(grid, 4, 3, QStringLiteral("7"));
+    QTRY_COMPARE(grid->dataModel()->rowFieldText(4, QStringLiteral("C2"), false),
+                 QStringLiteral("7"));
+
+    form->close();
+    QTRY_VERIFY(m_form.isNull());
+    for (int section = 1; section <= 5; ++section)
+        QVERIFY(QFile::exists(m_program->dataFile(QStringLiteral("F2TPR%1.xml").arg(section))));
+    const QString section1 = readCp1251(m_program->dataFile(QStringLiteral("F2TPR1.xml")));
+    QVERIFY2(section1.contains(QStringLiteral("C2=\"7\"")), qPrintable(section1));
+    const QString settings = readCp1251(m_program->path() + QStringLiteral("2tp.ini"));
+    QVERIFY(settings.contains(QStringLiteral("YEAR=2003")));
+    QVERIFY(settings.contains(QStringLiteral("PATH=C:\\Отчеты")));
+}
+
+void TestMain::headerCaptionsStandOverTheirColumns()
+{
+    TF2tpForm* form = openWindow();
+    QVERIFY(form);
+    for (const QSize size : {QSize(1100, 760), QSize(1280, 900), QSize(900, 600)}) {
+        form->resize(size);
+        for (int section = 1; section <= 5; ++section) {
+            form->pages()->setCurrentIndex(section - 1);
+            QTest::qWait(20);
+            TOZGrid* grid = form->grid(section);
+            QHeaderView* header = grid->horizontalHeader();
+            // The columns fill the grid's width exactly.
+            int total = 0;
+            for (int i = 0; i < header->count(); ++i)
+                total += header->sectionSize(i);
+            if (grid->viewport()->width() > 700)
+                QCOMPARE(total, grid->viewport()->width());
+            THeaderCaptions* captions = form->headerCaptions(section);
+            QCOMPARE(captions->mapTo(form, QPoint(0, 0)).x(), grid->mapTo(form, QPoint(0, 0)).x());
+            for (QLabel* caption : captions->captions()) {
+                const int first = captions->firstColumn(caption);
+                const int last = captions->lastColumn(caption);
+                // Its frame stands on the column lines left of first and right of last.
+                const int left =
+                    grid->viewport()
+                        ->mapTo(form, QPoint(header->sectionViewportPosition(first) - 1, 0))
+                        .x();
+                const int right = grid->viewport()
+                                      ->mapTo(form, QPoint(header->sectionViewportPosition(last) +
+                                                               header->sectionSize(last) - 1,
+                                                           0))
+                                      .x();
+                const QRect place(caption->mapTo(form, QPoint(0, 0)), caption->size());
+                QCOMPARE(place.left(), left);
+                QCOMPARE(place.right(), right);
+                // Every text fits.
+                QVERIFY2(caption->heightForWidth(caption->width()) <= caption->height(),
+                         qPrintable(caption->text()));
+            }
+        }
+    }
+    // A column the user widens carries its captions along.
+    form->pages()->setCurrentIndex(0);
+    QHeaderView* header = form->grid(1)->horizontalHeader();
+    header->resizeSection(3, header->sectionSize(3) + 30);
+    QLabel* group = form->headerCaptions(1)->captions().at(3);
+    QCOMPARE(group->text(), QStringLiteral("Выбрасывается без очистки"));
+    QCOMPARE(group->width(), header->sectionSize(3) + header->sectionSize(4) + 1);
+}
+
+void TestMain::measureTextBoxEditsTheMeasureName()
+{
+    TF2tpForm* form = openWindow();
+    QVERIFY(form);
+    form->pages()->setCurrentIndex(3);
+    TOZGrid* grid = form->grid(4);
+    grid->setFocus();
+    grid->setCurrentIndex(grid->model()->index(1, 3));
+    TDBMemo* box = form->measureText();
+    box->setFocus();
+    QTRY_VERIFY(box->hasFocus());
+    QTest::sendKeyEvent(QTest::Press, box, Qt::Key_unknown, QStringLiteral("Фильтр"),
+                        Qt::NoModifier);
+    grid->setFocus();
+    grid->setCurrentIndex(grid->model()->index(2, 3));
+    // The box follows the current row.
+    QVERIFY(box->toPlainText().isEmpty());
+    TozMemoryData& r4 = m_dm->R4Table();
+    QVERIFY(r4.locate(QStringLiteral("CA"), 402));
+    QCOMPARE(r4.fieldByName(QStringLiteral("CC")).asString(), QStringLiteral("Фильтр"));
+    QCOMPARE(grid->dataModel()->rowFieldText(1, QStringLiteral("CC")), QStringLiteral("Фильтр"));
+}
+
+QTEST_MAIN(TestMain)
+#include "tst_Main.moc"
