@@ -93,6 +93,19 @@ public:
 class LinkRecorder : public IDataLink
 {
 public:
+    LinkRecorder() = default;
+    ~LinkRecorder() override
+    {
+        if (m_table)
+            m_table->removeDataLink(this);
+    }
+    Q_DISABLE_COPY_MOVE(LinkRecorder)
+    void attach(TDataSet& table)
+    {
+        m_table = &table;
+        table.addDataLink(this);
+    }
+    void dataSetDestroyed() override { m_table = nullptr; }
     void dataSetChanged() override { events << QStringLiteral("dataSetChanged"); }
     void recordScrolled() override { events << QStringLiteral("recordScrolled"); }
     void recordChanged() override { events << QStringLiteral("recordChanged"); }
@@ -121,6 +134,9 @@ public:
     QStringList events;
     // What the control's open editor writes when asked.
     std::function<void()> pending;
+
+private:
+    TDataSet* m_table = nullptr;
 };
 
 // Captures what the store shows the user while installed.

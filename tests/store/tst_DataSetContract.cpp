@@ -268,7 +268,7 @@ TEST(Posting, RequiredFieldFailsAndKeepsTheEditUnlessControlsAreSuspended)
     s.cb->setRequired(true);
     s.cb->setDisplayLabel(QStringLiteral("Наименование"));
     LinkRecorder link;
-    s.table.addDataLink(&link);
+    link.attach(s.table);
     s.open();
     s.table.append();
     s.c1->setAsFloat(1.5);
@@ -319,7 +319,7 @@ TEST(Posting, PendingEditorTextIsWrittenBeforePost)
 {
     Section s;
     LinkRecorder link;
-    s.table.addDataLink(&link);
+    link.attach(s.table);
     s.open();
     s.addRows(2);
     s.table.first();
@@ -526,7 +526,7 @@ TEST(BoundControls, SuspendedControlsGetNothingAndOneRefreshOnResume)
 {
     Section s;
     LinkRecorder link;
-    s.table.addDataLink(&link);
+    link.attach(s.table);
     s.open();
     link.take();
     s.table.disableControls();
@@ -551,7 +551,7 @@ TEST(BoundControls, FieldWritesAndNavigationAreNotified)
 {
     Section s;
     LinkRecorder link;
-    s.table.addDataLink(&link);
+    link.attach(s.table);
     s.open();
     s.addRows(2);
     s.table.first();

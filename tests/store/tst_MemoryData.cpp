@@ -475,7 +475,7 @@ TEST(BlobStream, WriteInEditStateAndReadBack)
     EXPECT_EQ(errorOf([&] { TozMemBlobStream s(blob, TozMemBlobStream::Mode::Write); }),
               QStringLiteral("Таблица не в режиме редактирования"));
     LinkRecorder link;
-    t.addDataLink(&link);
+    link.attach(t);
     t.append();
     {
         TozMemBlobStream s(blob, TozMemBlobStream::Mode::Write);
