@@ -620,10 +620,11 @@ bool TDBLocateGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* 
 {
     if (!index.isValid())
         return false;
-    if (cellEditor() || trigger == QAbstractItemView::AllEditTriggers)
+    if (cellEditor())
         return QTableView::edit(index, trigger, event);
-    if (!(editTriggers() & trigger) && trigger != QAbstractItemView::EditKeyPressed)
+    if (!(editTriggers() & trigger))
         return false;
+    // Only the cell under the table's cursor can be edited.
     if (index != currentIndex() || !(m_model->flags(index) & Qt::ItemIsEditable))
         return false;
     if (!canEditCell())
@@ -791,11 +792,6 @@ void TDBLocateGrid::mouseReleaseEvent(QMouseEvent* event)
 {
     StopLocate();
     QTableView::mouseReleaseEvent(event);
-}
-
-void TDBLocateGrid::focusInEvent(QFocusEvent* event)
-{
-    QTableView::focusInEvent(event);
 }
 
 void TDBLocateGrid::focusOutEvent(QFocusEvent* event)

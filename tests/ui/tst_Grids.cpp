@@ -288,6 +288,8 @@ void TestGrids::typedNumberUsesTheLocaleSeparatorAndPostsOnLeavingTheRow()
     grid.addColumn(QStringLiteral("CODE"), QStringLiteral("Код"));
     grid.addColumn(QStringLiteral("AMOUNT"), QStringLiteral("Выброс"));
     grid.setDataSource(&source);
+    QAbstractItemModelTester tester(grid.model(),
+                                    QAbstractItemModelTester::FailureReportingMode::QtTest);
     table->setChanged(false);
     grid.resize(400, 200);
     grid.show();
@@ -437,6 +439,8 @@ void TestGrids::newRowLeftUnchangedIsDropped()
     layout->addWidget(other);
     grid->addColumn(QStringLiteral("NAME"));
     grid->setDataSource(&source);
+    QAbstractItemModelTester tester(grid->model(),
+                                    QAbstractItemModelTester::FailureReportingMode::QtTest);
     window.show();
     window.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&window));
