@@ -109,6 +109,7 @@ private Q_SLOTS:
     void listTitlesSplitLikeTheProgramsLists();
     void listPickerChoosesValueIntoEditedRecord();
     void listPickerEscLeavesRecordUnchanged();
+    void listPickerFillsANewRow();
     void emptyListDisablesChooseAndEnterClosesWithoutChoice();
     void sortingByColumnTitleKeepsHighlightedRow();
     void listOpensAboveEditorNearScreenBottom();
@@ -819,6 +820,30 @@ void TestGrids::listPickerEscLeavesRecordUnchanged()
     QCOMPARE(f.section->state(), TDataSetState::dsBrowse);
     QCOMPARE(f.section->fieldByName(QStringLiteral("CODE")).asInteger(), 703);
     QVERIFY(!f.section->changed());
+}
+
+void TestGrids::listPickerFillsANewRow()
+{
+    PickerFixture f;
+    f.window.show();
+    f.window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&f.window));
+    f.grid->setFocus();
+    f.section->last();
+    QTest::keyClick(f.grid, Qt::Key_Down);
+    QCOMPARE(f.section->state(), TDataSetState::dsInsert);
+    // The list window taking the focus does not drop the new row.
+    whenPickerShown([&](TListForm& form) {
+        QCOMPARE(f.section->state(), TDataSetState::dsInsert);
+        QTest::keyClick(form.lookupList(), Qt::Key_Down);
+        QTest::keyClick(form.lookupList(), Qt::Key_Return);
+    });
+    f.grid->ShowLookupList();
+    QCOMPARE(f.section->state(), TDataSetState::dsBrowse);
+    QCOMPARE(f.section->recordCount(), 4);
+    QCOMPARE(f.grid->model()->rowCount(), 4);
+    QCOMPARE(cellText(*f.grid->model(), 3, 0), QStringLiteral("123"));
+    QCOMPARE(f.grid->currentIndex().row(), 3);
 }
 
 void TestGrids::emptyListDisablesChooseAndEnterClosesWithoutChoice()
