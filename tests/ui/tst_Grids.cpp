@@ -115,6 +115,7 @@ private Q_SLOTS:
     void listOpensAboveEditorNearScreenBottom();
     void dbEditEntersTextAndMovesRecordsWithPageKeys();
     void lookupEditEnterChoosesFromTheList();
+    void editBoxColourFollowsReadOnlyAndEnabled();
     void clickOnListRowChoosesIt();
     void ozGridHintsAndCellParameters();
     void indicatorHookSeesEveryDrawnRow();
@@ -978,6 +979,28 @@ void TestGrids::lookupEditEnterChoosesFromTheList()
     QCOMPARE(f.section->fieldByName(QStringLiteral("CODE")).asInteger(), 150);
     QCOMPARE(f.section->state(), TDataSetState::dsBrowse);
     QCOMPARE(edit->text(), QStringLiteral("150"));
+}
+
+void TestGrids::editBoxColourFollowsReadOnlyAndEnabled()
+{
+    const QColor window = QApplication::palette().color(QPalette::Base);
+    const QColor face = QApplication::palette().color(QPalette::Button);
+    QVERIFY(window != face);
+    TOZDBEdit readOnly;
+    readOnly.setReadOnly(true);
+    readOnly.Loaded();
+    QCOMPARE(readOnly.palette().color(QPalette::Base), face);
+
+    TOZDBEdit edit;
+    QPalette p = edit.palette();
+    p.setColor(QPalette::Base, QColor(255, 255, 224));
+    edit.setPalette(p);
+    edit.Loaded();
+    QCOMPARE(edit.palette().color(QPalette::Base), QColor(255, 255, 224));
+    edit.setEnabled(false);
+    QCOMPARE(edit.palette().color(QPalette::Disabled, QPalette::Base), face);
+    edit.setEnabled(true);
+    QCOMPARE(edit.palette().color(QPalette::Active, QPalette::Base), QColor(255, 255, 224));
 }
 
 void TestGrids::clickOnListRowChoosesIt()
