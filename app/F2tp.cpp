@@ -4,6 +4,7 @@
 
 #include <QElapsedTimer>
 #include <QPointer>
+#include <QScreen>
 #include <QThread>
 
 #include "AboutNew.h"
@@ -64,6 +65,10 @@ int main(int argc, char** argv)
     if (startError) {
         ShowApplicationError(startError);
     } else {
+        // Without a window manager a maximized window keeps its normal size,
+        // so that size is the screen's working area to begin with.
+        if (const QScreen* screen = form->screen())
+            form->setGeometry(screen->availableGeometry());
         form->showMaximized();
         result = QApplication::exec();
     }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <QEvent>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QLabel>
 #include <QScrollBar>
@@ -96,6 +97,35 @@ QPair<int, int> THeaderCaptions::extent(int first, int last) const
     return {left, right + 1};
 }
 
+namespace {
+
+// The widest word of the text in the font.
+int widestWord(const QString& text, const QFontMetrics& metrics)
+{
+    int widest = 0;
+    for (const QString& word : text.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+        widest = std::max(widest, metrics.horizontalAdvance(word));
+    return widest;
+}
+
+// The caption's print, narrowed where a word would not fit its width: first a
+// condensed face, then one pixel smaller. Fonts as narrow as the form's own
+// need neither.
+void fitFont(QLabel* label, const QFont& base, int width)
+{
+    const int room = width - 2 * label->frameWidth() - 2;
+    QFont font = base;
+    if (widestWord(label->text(), QFontMetrics(font)) > room) {
+        font.setStretch(QFont::SemiCondensed);
+        if (widestWord(label->text(), QFontMetrics(font)) > room)
+            font.setPixelSize(base.pixelSize() - 1);
+    }
+    if (label->font() != font)
+        label->setFont(font);
+}
+
+} // namespace
+
 void THeaderCaptions::placeCaptions()
 {
     if (m_placing)
@@ -111,6 +141,7 @@ void THeaderCaptions::placeCaptions()
     int lowerHeight = 0;
     for (const TCaption& caption : m_captions) {
         const auto [left, right] = extent(caption.first, caption.last);
+        fitFont(caption.label, font(), right - left + 1);
         const int needed = caption.label->heightForWidth(right - left + 1) + 2;
         switch (caption.row) {
         case TRow::Full:

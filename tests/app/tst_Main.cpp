@@ -587,9 +587,13 @@ void TestMain::headerCaptionsStandOverTheirColumns()
                 const QRect place(caption->mapTo(form, QPoint(0, 0)), caption->size());
                 QCOMPARE(place.left(), left);
                 QCOMPARE(place.right(), right);
-                // Every text fits.
+                // Every text fits, in height and word by word in width.
                 QVERIFY2(caption->heightForWidth(caption->width()) <= caption->height(),
                          qPrintable(caption->text()));
+                const QFontMetrics metrics(caption->font());
+                for (const QString& word : caption->text().split(QLatin1Char(' ')))
+                    QVERIFY2(metrics.horizontalAdvance(word) <= caption->contentsRect().width(),
+                             qPrintable(word));
             }
         }
     }
