@@ -42,6 +42,12 @@ void TDM::setPrevPollutant(int code)
     m_prevPollutantRow = m_prevPollutantNewRow ? TBookmark() : m_r2Table.bookmark();
 }
 
+void TDM::forgetPrevPollutantRow()
+{
+    m_prevPollutantRow.reset();
+    m_prevPollutantNewRow = false;
+}
+
 void TDM::SortTable(TozMemoryData& table, const QString& fieldNames)
 {
     table.SortByFields(fieldNames, true, false);

@@ -41,6 +41,9 @@ public:
     // row being inserted counts as well); it counts only for that row.
     int PrevPollutant() const { return m_prevPollutant; }
     void setPrevPollutant(int code);
+    // The rows of section 2 were replaced (reread) or the row is gone: the
+    // remembered pick list belongs to no row any more.
+    void forgetPrevPollutantRow();
 
     // Re-sorts the table by the fields (";"-separated), ascending, letter case ignored.
     void SortTable(TozMemoryData& table, const QString& fieldNames);

@@ -166,6 +166,9 @@ void TDM::R2TableAfterPost(TDataSet& dataSet)
 
 void TDM::R2TableBeforeDelete(TDataSet& dataSet)
 {
+    // A record's bookmark may be given again once the table was emptied.
+    if (m_prevPollutantRow && dataSet.bookmark() == m_prevPollutantRow)
+        forgetPrevPollutantRow();
     const int code = dataSet.fieldByName(kC1).asInteger();
     m_sprKlzav.setFiltered(false);
     runThenRestore([&] { MarkPollutant(code, 0); }, [&] { m_sprKlzav.setFiltered(true); });

@@ -115,6 +115,9 @@ void TReportSections::LoadSections()
     m_dm.SprKlzav().close();
     m_dm.SprKlzav().open();
     OpenSection(m_dm.R1Table(), 1, 9);
+    // Bookmarks start anew with the reread rows; a pick list opened on a row
+    // shown before must not match whichever row now has its bookmark.
+    m_dm.forgetPrevPollutantRow();
     OpenSection(m_dm.R2Table(), 2, 3);
     m_dm.R2Table().setCanInsert(true);
     m_dm.MarkSection2Pollutants();

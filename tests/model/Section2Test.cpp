@@ -172,3 +172,20 @@ TEST_F(Section2Test, NumbersCloseUpAfterEveryDeletion)
         codes.push_back(pollutant(row));
     EXPECT_EQ(codes, (std::vector<int>{703, 322, 410, 123, 456}));
 }
+
+TEST_F(Section2Test, APickListOpenedBeforeReloadingBelongsToNoRow)
+{
+    load();
+    go(2, 201);
+    ASSERT_TRUE(logic->OpenPickList());
+    // An import replaces the section; the first row now holds another pollutant.
+    folder->writeData(QStringLiteral("F2TPR2.xml"),
+                      dataPacket({QStringLiteral("CA:i2"), QStringLiteral("C1:i2")},
+                                 {{QStringLiteral("201"), QStringLiteral("456")},
+                                  {QStringLiteral("202"), QStringLiteral("703")},
+                                  {QStringLiteral("203"), QStringLiteral("322")},
+                                  {QStringLiteral("204"), QStringLiteral("410")}}));
+    logic->LoadSections();
+    enter(2, 201, "C2", QStringLiteral("1"));
+    EXPECT_EQ(offered(), (std::vector<int>{2, 123, 304, 8888}));
+}
