@@ -364,3 +364,115 @@ bool LocateRecord(TDataSet& dataSet, const QString& keyFields, const QVariant& k
         dataSet.gotoBookmark(remembered);
     return found;
 }
+
+namespace {
+
+// Holds back a table's AfterScroll handler and its bound controls for a scan.
+class ScanGuard
+{
+public:
+    explicit ScanGuard(TDataSet& dataSet)
+        : m_dataSet(dataSet)
+        , m_afterScroll(std::move(dataSet.AfterScroll))
+    {
+        m_dataSet.AfterScroll = nullptr;
+        m_dataSet.disableControls();
+    }
+    ~ScanGuard()
+    {
+        m_dataSet.AfterScroll = std::move(m_afterScroll);
+        m_dataSet.enableControls();
+    }
+    Q_DISABLE_COPY_MOVE(ScanGuard)
+
+private:
+    TDataSet& m_dataSet;
+    TDataSet::TDataSetNotifyEvent m_afterScroll;
+};
+
+bool stepOnce(TDataSet& dataSet, bool forward)
+{
+    return dataSet.moveBy(forward ? 1 : -1) != 0;
+}
+
+bool atEnd(const TDataSet& dataSet, bool forward)
+{
+    return forward ? dataSet.eof() : dataSet.bof();
+}
+
+template <typename Matches>
+bool scan(TDataSet& dataSet, bool forward, bool fromStart, bool stepFirst, Matches matches)
+{
+    bool found = false;
+    {
+        ScanGuard guard(dataSet);
+        const TBookmark remembered = dataSet.bookmark();
+        try {
+            if (fromStart) {
+                if (forward)
+                    dataSet.first();
+                else
+                    dataSet.last();
+            }
+            bool more = true;
+            if (stepFirst && !atEnd(dataSet, forward))
+                more = stepOnce(dataSet, forward);
+            while (more && !dataSet.isEmpty()) {
+                if (matches()) {
+                    found = true;
+                    break;
+                }
+                more = stepOnce(dataSet, forward);
+            }
+            if (!found && remembered)
+                dataSet.gotoBookmark(remembered);
+        } catch (...) {
+            if (remembered && dataSet.bookmarkValid(remembered))
+                dataSet.gotoBookmark(remembered);
+            throw;
+        }
+    }
+    if (found && dataSet.AfterScroll)
+        dataSet.AfterScroll(dataSet);
+    return found;
+}
+
+} // namespace
+
+bool LocateFieldText(TDataSet& dataSet, TField* field, const QString& text, TLocateOptions options,
+                     bool forward, bool next, bool fromStart)
+{
+    if (!field)
+        return false;
+    const bool caseInsensitive = options.testFlag(TLocateOption::loCaseInsensitive);
+    const bool partial = options.testFlag(TLocateOption::loPartialKey);
+    const QString key = caseInsensitive ? text.toUpper() : text;
+    return scan(dataSet, forward, fromStart, next, [&] {
+        QString value = field->editText();
+        if (caseInsensitive)
+            value = value.toUpper();
+        if (value.isEmpty() || key.isEmpty())
+            return false;
+        return partial ? value.startsWith(key) : value == key;
+    });
+}
+
+bool FindInFields(TDataSet& dataSet, const QList<TField*>& fields, const QString& text,
+                  TLocateOptions options, bool forward, bool fromCurrent)
+{
+    const bool caseInsensitive = options.testFlag(TLocateOption::loCaseInsensitive);
+    const bool partial = options.testFlag(TLocateOption::loPartialKey);
+    const QString key = caseInsensitive ? text.toUpper() : text;
+    return scan(dataSet, forward, !fromCurrent, fromCurrent, [&] {
+        for (TField* field : fields) {
+            QString value = field->editText();
+            if (caseInsensitive)
+                value = value.toUpper();
+            if (value.isEmpty() || key.isEmpty())
+                continue;
+            if (partial ? value.contains(key) : value == key)
+                return true;
+        }
+        return false;
+    });
+}

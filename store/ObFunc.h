@@ -46,3 +46,22 @@ std::optional<qint64> TextToInteger(const QString& text);
 // digits always shown, "," before "." groups thousands. Used with "0.000" and
 // "0.0" by the program. An empty pattern gives FloatToText.
 QString FormatFloat(const QString& pattern, double value, QChar decimalSeparator);
+
+// The incremental search of a grid column: compares the field's edit text
+// with Text (upper-cased when loCaseInsensitive; a prefix with loPartialKey,
+// else the whole text; empty texts never match), record by record in the
+// direction. FromStart begins at the first (forward) or last record; Next
+// steps once before comparing unless already at that end. Bound controls are
+// suspended and AfterScroll is held back during the search; on a match the
+// record stays current and AfterScroll fires once, otherwise the cursor
+// returns. No field: false, nothing moves.
+bool LocateFieldText(TDataSet& dataSet, TField* field, const QString& text, TLocateOptions options,
+                     bool forward, bool next, bool fromStart);
+
+// The search of the search dialog over several fields: a record matches when
+// the edit text of any listed field contains Text (loPartialKey) or equals it,
+// upper-cased with loCaseInsensitive. Without FromCurrent the scan starts at
+// the first (forward) or last record; with it, one step away from the current
+// record. Otherwise as LocateFieldText.
+bool FindInFields(TDataSet& dataSet, const QList<TField*>& fields, const QString& text,
+                  TLocateOptions options, bool forward, bool fromCurrent);

@@ -2,6 +2,7 @@
 
 #include "ObFunc.h"
 #include "StoreTestSupport.h"
+#include "ozMemoryData.h"
 
 using namespace storetest;
 
@@ -80,4 +81,78 @@ TEST(ApplicationErrorDisplay, FullStopIsAddedAfterCharactersSortingAfterIt)
     EXPECT_EQ(ui.appErrors, QStringList{QStringLiteral("Сбой.")});
     ShowErrorBox(QStringLiteral("Текст"));
     EXPECT_EQ(ui.errors, QStringList{QStringLiteral("Текст")});
+}
+
+namespace {
+
+struct Cities
+{
+    Cities()
+        : table(QStringLiteral("City"))
+    {
+        code = &table.addField<TIntegerField>(QStringLiteral("KOD"));
+        name = &table.addField<TStringField>(QStringLiteral("NAME"), 30);
+        table.open();
+        int k = 0;
+        for (const char* n : {"Москва", "Минск", "Омск", "мурманск"}) {
+            table.append();
+            code->setAsInteger(++k);
+            name->setAsString(QString::fromUtf8(n));
+            table.post();
+        }
+        table.AfterScroll = [this](TDataSet&) {
+            ++afterScroll;
+        };
+        table.first();
+        afterScroll = 0;
+    }
+    TozMemoryData table;
+    TField* code;
+    TField* name;
+    int afterScroll = 0;
+};
+
+const TLocateOptions both =
+    TLocateOptions(TLocateOption::loCaseInsensitive) | TLocateOption::loPartialKey;
+
+} // namespace
+
+TEST(LocateFieldText, StepsThroughPrefixMatchesAndReturnsWhenNoneIsLeft)
+{
+    Cities c;
+    c.table.last();
+    c.afterScroll = 0;
+    EXPECT_TRUE(LocateFieldText(c.table, c.name, QStringLiteral("м"), both, true, false, true));
+    EXPECT_EQ(c.code->asInteger(), 1);
+    EXPECT_EQ(c.afterScroll, 1);
+    EXPECT_TRUE(LocateFieldText(c.table, c.name, QStringLiteral("м"), both, true, true, false));
+    EXPECT_EQ(c.code->asInteger(), 2);
+    EXPECT_TRUE(LocateFieldText(c.table, c.name, QStringLiteral("м"), both, true, true, false));
+    EXPECT_EQ(c.code->asInteger(), 4);
+    c.afterScroll = 0;
+    EXPECT_FALSE(LocateFieldText(c.table, c.name, QStringLiteral("мо"), both, true, true, false));
+    EXPECT_EQ(c.code->asInteger(), 4);
+    EXPECT_EQ(c.afterScroll, 0);
+    EXPECT_TRUE(LocateFieldText(c.table, c.name, QStringLiteral("М"), TLocateOption::loPartialKey,
+                                false, true, false));
+    EXPECT_EQ(c.code->asInteger(), 2);
+    EXPECT_FALSE(LocateFieldText(c.table, c.name, QStringLiteral("минс"),
+                                 TLocateOption::loCaseInsensitive, true, false, true));
+    EXPECT_FALSE(LocateFieldText(c.table, nullptr, QStringLiteral("М"), both, true, false, true));
+    EXPECT_EQ(c.code->asInteger(), 2);
+}
+
+TEST(FindInFields, AnyFieldContainingTheTextFromCurrentOrFromTheStart)
+{
+    Cities c;
+    const QList<TField*> fields{c.code, c.name};
+    EXPECT_TRUE(FindInFields(c.table, fields, QStringLiteral("СК"), both, true, true));
+    EXPECT_EQ(c.code->asInteger(), 2) << "the current record itself is not examined";
+    EXPECT_TRUE(FindInFields(c.table, fields, QStringLiteral("4"), both, true, false));
+    EXPECT_EQ(c.code->asInteger(), 4);
+    EXPECT_FALSE(FindInFields(c.table, fields, QStringLiteral("СК"), TLocateOption::loPartialKey,
+                              false, true));
+    EXPECT_EQ(c.code->asInteger(), 4);
+    EXPECT_TRUE(FindInFields(c.table, fields, QStringLiteral("Омск"), {}, false, false));
+    EXPECT_EQ(c.code->asInteger(), 3);
 }
