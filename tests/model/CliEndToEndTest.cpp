@@ -307,3 +307,17 @@ TEST_F(CliTest, TheBuildsDataFolderGivesNamedRows)
         EXPECT_FALSE((cells.at({2, row, QStringLiteral("CB")})).isEmpty()) << row;
     EXPECT_EQ(rowsOf(5), (std::vector<int>{501, 502, 503, 504, 505}));
 }
+
+TEST_F(CliTest, AnUnreadableSectionFileIsReportedAndLeftAlone)
+{
+    const QByteArray broken =
+        "<?xml version=\"1.0\" encoding=\"windows-1251\"?><DATAPACKET "
+        "Version=\"2.0\"><METADATA><FIELDS><FIELD attrname=\"CA\" "
+        "fieldtype=\"i2\"></FIELD></FIELDS></METADATA><ROWDATA><ROW CA=\"101\" />"
+        "<ROW CA=";
+    folder.writeData(QStringLiteral("F2TPR1.xml"), broken);
+    const CliRun r = set(1, 104, "C2", QStringLiteral("1"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, QStringLiteral("Неверный формат файла\n"));
+    EXPECT_EQ(folder.readData(QStringLiteral("F2TPR1.xml")), broken);
+}
