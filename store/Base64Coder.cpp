@@ -175,6 +175,31 @@ QString fromCp1251(QByteArrayView bytes)
     return text;
 }
 
+bool equals(QByteArrayView cp1251, QStringView text)
+{
+    if (cp1251.size() != text.size())
+        return false;
+    const CodePageTables& t = tables();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (t.toUnicode[static_cast<unsigned char>(cp1251[i])] != text[i].unicode())
+            return false;
+    }
+    return true;
+}
+
+void appendEscaped(QByteArray& out, QStringView text)
+{
+    const CodePageTables& t = tables();
+    for (qsizetype i = 0; i < text.size();) {
+        if (const char* ref = reference(text[i].unicode())) {
+            out.append(ref);
+            ++i;
+        } else {
+            i += appendOne(out, text, i, t);
+        }
+    }
+}
+
 QString decode(QByteArrayView bytes, XmlEncoding encoding)
 {
     if (encoding == XmlEncoding::Windows1251)
@@ -199,17 +224,9 @@ QString decode(QByteArrayView bytes, XmlEncoding encoding)
 
 QByteArray XmlEscape(QStringView text, bool toUtf8)
 {
-    const CodePageTables& t = tables();
     QByteArray out;
     out.reserve(text.size() + 16);
-    for (qsizetype i = 0; i < text.size();) {
-        if (const char* ref = reference(text[i].unicode())) {
-            out.append(ref);
-            ++i;
-        } else {
-            i += appendOne(out, text, i, t);
-        }
-    }
+    PacketText::appendEscaped(out, text);
     if (!toUtf8)
         return out;
     return PacketText::fromCp1251(out).toUtf8();

@@ -44,6 +44,10 @@ namespace PacketText {
 // hold becomes '?'.
 void appendCp1251(QByteArray& out, QStringView text);
 QString fromCp1251(QByteArrayView bytes);
+// Whether Windows-1251 bytes hold exactly the text.
+bool equals(QByteArrayView cp1251, QStringView text);
+// XmlEscape(text, false) appended to out.
+void appendEscaped(QByteArray& out, QStringView text);
 
 // File bytes in the given encoding to text limited to the code page; malformed
 // UTF-8 sequences become '?'.

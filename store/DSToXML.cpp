@@ -32,6 +32,11 @@ bool isSeparator(char c)
     return static_cast<unsigned char>(c) <= 32;
 }
 
+char16_t asciiUpper(char16_t c)
+{
+    return c >= u'a' && c <= u'z' ? char16_t(c - 32) : c;
+}
+
 bool hasHighBytes(QByteArrayView bytes)
 {
     return std::any_of(bytes.begin(), bytes.end(),
@@ -121,6 +126,21 @@ QByteArrayView TDPTag::attributeBytes(qsizetype index) const
 
 std::optional<QByteArrayView> TDPTag::attribute(QStringView name) const
 {
+    // Names are nearly always ASCII: compared in place, without conversion.
+    if (std::all_of(name.begin(), name.end(), [](QChar c) { return c.unicode() < 0x80; })) {
+        for (const Attribute& a : m_attributes) {
+            const QByteArrayView candidate = span(a.name);
+            if (candidate.size() != name.size())
+                continue;
+            qsizetype i = 0;
+            while (i < name.size() && asciiUpper(static_cast<unsigned char>(candidate[i])) ==
+                                          asciiUpper(name[i].unicode()))
+                ++i;
+            if (i == name.size())
+                return span(a.value);
+        }
+        return std::nullopt;
+    }
     const QByteArray bytes = toCp1251(name);
     if (PacketText::fromCp1251(bytes) != name)
         return std::nullopt;
@@ -468,7 +488,7 @@ const TDPTag* TDataPacket::FindFieldTag(QStringView name) const
         if (field.nameBytes() != "FIELD")
             continue;
         const auto attrName = field.attribute(u"attrname");
-        if (attrName && PacketText::fromCp1251(*attrName) == name)
+        if (attrName && PacketText::equals(*attrName, name))
             return &field;
     }
     return nullptr;
@@ -827,6 +847,13 @@ QByteArray fieldElement(const TField& field, ValueForm& form)
     return out;
 }
 
+// Digits, signs, "." and "E" of a number's text.
+void appendLatin1(QByteArray& out, QStringView text)
+{
+    for (const QChar c : text)
+        out.append(char(c.unicode() < 0x80 ? c.unicode() : u'?'));
+}
+
 void appendDigits(QByteArray& out, int value, int width)
 {
     const QByteArray digits = QByteArray::number(value);
@@ -863,7 +890,7 @@ void appendRowValue(QByteArray& out, const WrittenField& w)
         out.append(' ');
         out.append(w.rowName);
         out.append("=\"");
-        out.append(XmlEscape(text, false));
+        PacketText::appendEscaped(out, text);
         out.append('"');
         return;
     }
@@ -878,10 +905,10 @@ void appendRowValue(QByteArray& out, const WrittenField& w)
     case ValueForm::Text:
         break;
     case ValueForm::Integer:
-        out.append(field.asString().toLatin1());
+        appendLatin1(out, field.asString());
         break;
     case ValueForm::Float:
-        out.append(FloatToText(field.asFloat(), u'.').toLatin1());
+        appendLatin1(out, FloatToText(field.asFloat(), u'.'));
         break;
     case ValueForm::Date:
         appendDate(out, field.value().toDate());
