@@ -26,6 +26,8 @@ private:
 
 } // namespace
 
+namespace GridLocate {
+
 bool LocateFieldText(TDataSet& dataSet, TField* field, const QString& text, TLocateOptions options,
                      bool forward, bool next, bool fromStart)
 {
@@ -79,3 +81,5 @@ bool LocateFieldText(TDataSet& dataSet, TField* field, const QString& text, TLoc
         dataSet.AfterScroll(dataSet);
     return found;
 }
+
+} // namespace GridLocate

@@ -6,6 +6,10 @@
 
 class TField;
 
+// Kept in its own namespace so that it can stand beside the record store's
+// own helpers without a clash of names.
+namespace GridLocate {
+
 // The search behind every incremental locate step: walks the data set from
 // the current record (or from its first/last with fromStart; one step further
 // first with next) until the field's edit text equals Text, or begins with it
@@ -17,3 +21,5 @@ class TField;
 // data set's navigation pass through, with controls and AfterScroll restored.
 bool LocateFieldText(TDataSet& dataSet, TField* field, const QString& text, TLocateOptions options,
                      bool forward, bool next, bool fromStart);
+
+} // namespace GridLocate

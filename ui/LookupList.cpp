@@ -143,9 +143,9 @@ void TLookupList::DropDown(QWidget* editor, TField* field, const QRect& anchor)
     if (list && list->active() && m_targetField && m_listField) {
         const QString value = m_targetField->asString();
         if (!value.isEmpty())
-            LocateFieldText(*list, m_listField, value,
-                            TLocateOption::loCaseInsensitive | TLocateOption::loPartialKey, true,
-                            false, true);
+            GridLocate::LocateFieldText(
+                *list, m_listField, value,
+                TLocateOption::loCaseInsensitive | TLocateOption::loPartialKey, true, false, true);
     }
     QRect editorRect = anchor;
     if (editor)

@@ -144,7 +144,8 @@ TListForm::TListForm(QWidget* parent)
     m_list->OnIncrementLocate = [this](TField* field, const QString& key, TLocateOptions options,
                                        bool& find, bool isForward, bool isNext) {
         TDataSet* table = m_source->dataSet();
-        find = table && LocateFieldText(*table, field, key, options, isForward, isNext, false);
+        find = table &&
+               GridLocate::LocateFieldText(*table, field, key, options, isForward, isNext, false);
     };
     layout->addWidget(m_list, 1);
 
@@ -206,6 +207,12 @@ int TListForm::chromeHeight() const
            2 * m_panel->frameWidth();
 }
 
+void TListForm::hideEvent(QHideEvent* event)
+{
+    TLookupForm::hideEvent(event);
+    m_source->setDataSet(nullptr);
+}
+
 void TListForm::updateActions()
 {
     const TDataSet* table = m_source->dataSet();
@@ -260,7 +267,7 @@ void TListForm::sortByColumn(int column)
         const QString noted = listField && !table->isEmpty() ? listField->asString() : QString();
         table->SortByFields(field->fieldName(), true, false);
         if (listField && !noted.isEmpty())
-            LocateFieldText(*table, listField, noted, {}, true, false, true);
+            GridLocate::LocateFieldText(*table, listField, noted, {}, true, false, true);
     } catch (...) {
         ShowApplicationError(std::current_exception());
     }

@@ -34,7 +34,10 @@ protected:
 
 // The list picker: the pick-list grid over a tool bar with "Выбор", "Отмена"
 // and a record navigator. Clicking a column title sorts the list by that
-// column and keeps the highlighted row. One instance serves the program.
+// column and keeps the highlighted row. One instance serves the program; its
+// columns stay from one use to the next, while the list data set is let go
+// whenever the window hides (every use binds it anew), so that a hidden
+// picker does not follow every lookup made in the list table.
 class TListForm final : public TLookupForm
 {
     Q_OBJECT
@@ -52,6 +55,9 @@ public:
     void sortByColumn(int column);
     // Enables the choose action and the navigator by the list data set.
     void updateActions();
+
+protected:
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void choose();

@@ -517,12 +517,12 @@ void TestGrids::locateFieldTextMatchesEditText()
     QVERIFY(table->locate(QStringLiteral("CODE"), startCode));
     TField* field = text == QStringLiteral("12") ? &table->fieldByName(QStringLiteral("CODE"))
                                                  : &table->fieldByName(QStringLiteral("NAME"));
-    const bool found = LocateFieldText(*table, field, text, TLocateOptions::fromInt(options),
-                                       forward, next, fromStart);
+    const bool found = GridLocate::LocateFieldText(
+        *table, field, text, TLocateOptions::fromInt(options), forward, next, fromStart);
     QCOMPARE(found, expectedCode != 0);
     QCOMPARE(table->fieldByName(QStringLiteral("CODE")).asInteger(),
              found ? expectedCode : startCode);
-    QVERIFY(!LocateFieldText(*table, nullptr, text, {}, true, false, true));
+    QVERIFY(!GridLocate::LocateFieldText(*table, nullptr, text, {}, true, false, true));
 }
 
 void TestGrids::locateFieldTextFiresAfterScrollOnceOnMatchOnly()
@@ -538,16 +538,16 @@ void TestGrids::locateFieldTextFiresAfterScrollOnceOnMatchOnly()
     model.addColumn(std::make_unique<TGridColumn>(QStringLiteral("NAME")));
     model.setDataSource(&source);
     QSignalSpy moved(&model, &TDataSetModel::cursorMoved);
-    QVERIFY(LocateFieldText(
+    QVERIFY(GridLocate::LocateFieldText(
         *table, &table->fieldByName(QStringLiteral("NAME")), QStringLiteral("НАТ"),
         TLocateOption::loCaseInsensitive | TLocateOption::loPartialKey, true, false, true));
     QCOMPARE(scrolls, 1);
     QCOMPARE(moved.count(), 1);
     QCOMPARE(moved.front().front().toInt(), 5);
     scrolls = 0;
-    QVERIFY(!LocateFieldText(*table, &table->fieldByName(QStringLiteral("NAME")),
-                             QStringLiteral("Цинк"), TLocateOption::loPartialKey, true, false,
-                             true));
+    QVERIFY(!GridLocate::LocateFieldText(*table, &table->fieldByName(QStringLiteral("NAME")),
+                                         QStringLiteral("Цинк"), TLocateOption::loPartialKey, true,
+                                         false, true));
     QCOMPARE(scrolls, 0);
     QCOMPARE(table->fieldByName(QStringLiteral("CODE")).asInteger(), 150);
     QVERIFY(table->AfterScroll);
@@ -888,6 +888,7 @@ void TestGrids::sortingByColumnTitleKeepsHighlightedRow()
     QCOMPARE(f.classifier->fieldByName(QStringLiteral("CODE")).asInteger(), 410);
     QCOMPARE(list->currentIndex().row(), 3);
     form->hide();
+    QVERIFY(!list->dataSet());
 
     // The same columns again keep their widths; titles are set anew.
     PrepareListPicker(&f.source, f.classifier.get(), QStringLiteral("CODE,CODE"),
