@@ -924,11 +924,6 @@ QVariant TDataSet::fieldValue(const TField& field, const TRecordBuffer& buffer)
     return field.value();
 }
 
-void TDataSet::setFieldData(TField& field, const QVariant& value)
-{
-    fieldWritten(field, value);
-}
-
 // ---------------------------------------------------------------- guard
 
 TControlsDisabler::TControlsDisabler(TDataSet& dataSet)

@@ -98,6 +98,14 @@ public:
 // TozMemoryData is the implementation; this class holds the generic part and
 // calls the storage operations a concrete table supplies.
 //
+// Naming: the contract's operations are camelCase (first(), post(),
+// deleteRecord() since delete is reserved, fieldByName(), controlsDisabled());
+// events keep their own names (BeforePost, OnCalcFields) as public callback
+// members; OnFilterRecord is set through setOnFilterRecord because changing
+// it repositions an open table. TozMemoryData's own properties and
+// operations keep the program's names (FileName/setFileName, CanEdit/setCanEdit,
+// SaveIfModified, SortByFields).
+//
 // Errors are EDatabaseError (with the table's name, ": " before the text where
 // the program says so) and EAbort for a refused permission. Events are plain
 // callbacks with the table first; they may throw, and the error reaches the
@@ -284,8 +292,6 @@ protected:
     virtual int storedVisibleCount() = 0;
     virtual int storedCurrentVisibleRow() = 0;
     virtual bool storedReadVisibleRow(int row, TRecordBuffer& buffer) = 0;
-    // Reads and writes a data field in a buffer.
-    virtual void setFieldData(TField& field, const QVariant& value);
 
     // Generic helpers for concrete tables.
     void setState(TDataSetState state);
@@ -330,7 +336,6 @@ protected:
     // A grid's buffer made active for reading a row's texts.
     TRecordBuffer* m_displayBuffer = nullptr;
     bool m_destroying = false;
-    bool m_fieldDefsFromFields = false;
 
 private:
     friend class TField;

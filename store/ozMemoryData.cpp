@@ -274,7 +274,6 @@ void TozMemoryData::internalOpen()
         clearFieldDefs();
         for (const TFieldDef& def : std::as_const(defs))
             addFieldDef(def.name, def.type, def.size, def.required);
-        m_fieldDefsFromFields = true;
     } else {
         createDefaultFields();
     }
