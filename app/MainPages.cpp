@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include <QFontInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -339,6 +340,14 @@ void TF2tpForm::ArrangeHeaders()
 TOZGrid* TF2tpForm::createGrid(int section, QWidget* parent)
 {
     auto* view = new TOZGrid(parent);
+    // The column widths are those of the form's narrow print; where the
+    // window's face is not there, its condensed stand-in keeps codes such as
+    // "0001" whole in their columns.
+    if (QFontInfo(view->font()).family() != QLatin1String("MS Sans Serif")) {
+        QFont narrow = view->font();
+        narrow.setStretch(QFont::SemiCondensed);
+        view->setFont(narrow);
+    }
     view->setShowIndicator(section == 2);
     view->setDataSource(sectionSource(section));
     for (const TColumnSpec& spec : columnSpecs(section)) {
