@@ -14,9 +14,11 @@
 #include <QTimer>
 #include <QtTest>
 
+#include "AppErrors.h"
 #include "Cp1251.h"
 #include "DataControls.h"
 #include "DataSetModel.h"
+#include "Errors.h"
 #include "FormatSettings.h"
 #include "HeaderCaptions.h"
 #include "LookupEdit.h"
@@ -145,6 +147,8 @@ private Q_SLOTS:
     void closingWritesSectionsAndSettings();
     void headerCaptionsStandOverTheirColumns();
     void measureTextBoxEditsTheMeasureName();
+    void unhandledErrorsReachTheErrorDisplay();
+    void errorBoxesHaveTheirCaptions();
 
 private:
     // Builds the window over the scratch folder, shows it and makes it active.
@@ -629,5 +633,75 @@ void TestMain::measureTextBoxEditsTheMeasureName()
     QCOMPARE(grid->dataModel()->rowFieldText(1, QStringLiteral("CC")), QStringLiteral("Фильтр"));
 }
 
-QTEST_MAIN(TestMain)
+namespace {
+
+// Throws from its event handler, as a command handler may.
+class ThrowingWidget final : public QWidget
+{
+public:
+    std::function<void()> onClick;
+
+protected:
+    void mousePressEvent(QMouseEvent*) override { onClick(); }
+};
+
+} // namespace
+
+void TestMain::unhandledErrorsReachTheErrorDisplay()
+{
+    QVERIFY(qobject_cast<TF2tpApplication*>(qApp));
+    setUserInterface(&m_recorder);
+    ThrowingWidget widget;
+    widget.resize(50, 50);
+    widget.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&widget));
+    const struct
+    {
+        std::function<void()> raise;
+        QStringList shown;
+    } cases[] = {
+        {[] { throw F2tpError(QStringLiteral("Файл не найден")); },
+         {QStringLiteral("Файл не найден.")}},
+        {[] { throw F2tpError(QStringLiteral("Готово!")); }, {QStringLiteral("Готово!")}},
+        {[] { throw EDatabaseError(QStringLiteral("R1Table: Поле 'X' не найдено")); },
+         {QStringLiteral("R1Table: Поле 'X' не найдено.")}},
+        {[] { throw EAbort(); }, {}},
+    };
+    for (const auto& entry : cases) {
+        m_recorder.applicationErrors.clear();
+        widget.onClick = entry.raise;
+        QTest::mouseClick(&widget, Qt::LeftButton);
+        QCOMPARE(m_recorder.applicationErrors, entry.shown);
+    }
+    QCOMPARE(ApplicationTitle(), QStringLiteral("Форма №2-тп (воздух)"));
+}
+
+void TestMain::errorBoxesHaveTheirCaptions()
+{
+    TMessageBoxInterface boxes;
+    QStringList seen;
+    const auto readAndClose = [&] {
+        QTimer::singleShot(100, this, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            seen.append(box->windowTitle() + QLatin1Char('|') + box->text());
+            QVERIFY(box->icon() == QMessageBox::Critical);
+            box->button(QMessageBox::Ok)->click();
+        });
+    };
+    readAndClose();
+    boxes.showError(QStringLiteral("Неверный год"));
+    readAndClose();
+    boxes.showApplicationError(QStringLiteral("Нет места на диске."));
+    QCOMPARE(seen, strings({"Ошибка|Неверный год", "Форма №2-тп (воздух)|Нет места на диске."}));
+}
+
+int main(int argc, char** argv)
+{
+    // The program's own application object, whose error display the tests check.
+    TF2tpApplication app(argc, argv);
+    TestMain test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_Main.moc"
