@@ -133,6 +133,16 @@ QString normalizePath(const QString& path)
     return result;
 }
 
+QString joinUnder(const QString& dir, const QString& relative)
+{
+    if (!dir.isEmpty())
+        return normalizePath(dir + QLatin1Char('/') + relative);
+    QString path = normalizePath(relative);
+    while (path.startsWith(QLatin1Char('/')))
+        path.remove(0, 1);
+    return path;
+}
+
 bool setDosFileTime(const QString& fileName, quint16 dosDate, quint16 dosTime)
 {
     const QDate date(1980 + (dosDate >> 9), (dosDate >> 5) & 0x0F, dosDate & 0x1F);

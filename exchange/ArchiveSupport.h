@@ -50,6 +50,10 @@ bool isUnsafeRelativePath(const QString& path);
 // network path is kept), and a trailing one is removed.
 QString normalizePath(const QString& path);
 
+// The relative path from an archive below dir, normalised as above. An empty
+// dir is the current folder (never the root of the file system).
+QString joinUnder(const QString& dir, const QString& relative);
+
 // Sets the file's modification time from a DOS date and time (local time);
 // an invalid stamp is ignored. Returns false when the file cannot be touched.
 bool setDosFileTime(const QString& fileName, quint16 dosDate, quint16 dosTime);

@@ -521,14 +521,14 @@ bool TZLBArchive::targetFor(const QString& destDir, const TZLBEntry& entry, Targ
         const QString relative = entry.dirPart() + name;
         if (isUnsafeRelativePath(relative))
             fail("Unsafe path in archive (%1)", relative);
-        path = normalizePath(destDir + QLatin1Char('/') + relative);
+        path = joinUnder(destDir, relative);
     } else {
         if (hasControlCharacters(bareName(name)))
             fail("Unsafe path in archive (%1)", name);
-        path = normalizePath(destDir + QLatin1Char('/') + bareName(name));
+        path = joinUnder(destDir, bareName(name));
     }
     const qsizetype cut = path.lastIndexOf(QLatin1Char('/'));
-    target.dir = cut <= 0 ? path.left(cut + 1) : path.left(cut);
+    target.dir = cut < 0 ? QStringLiteral(".") : cut == 0 ? QStringLiteral("/") : path.left(cut);
     target.path = path;
     return true;
 }

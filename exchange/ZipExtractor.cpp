@@ -190,7 +190,8 @@ void TZipExtractor::setZipName(const QString& name)
 void TZipExtractor::setDestDir(const QString& dir)
 {
     m_destDir = dir;
-    if (m_destDir.endsWith(QLatin1Char('\\')) || m_destDir.endsWith(QLatin1Char('/')))
+    if (m_destDir.size() > 1 &&
+        (m_destDir.endsWith(QLatin1Char('\\')) || m_destDir.endsWith(QLatin1Char('/'))))
         m_destDir.chop(1);
 }
 
@@ -323,10 +324,10 @@ bool TZipExtractor::extractOne(QFile& archive, const TZipEntry& entry)
         const QString relative = entry.directory + entry.fileName;
         if (isUnsafeRelativePath(relative))
             fail("Unsafe path in archive (%1)", relative);
-        target = normalizePath(m_destDir + QLatin1Char('/') + relative);
+        target = joinUnder(m_destDir, relative);
         QDir().mkpath(QFileInfo(target).absolutePath());
     } else {
-        target = normalizePath(m_destDir + QLatin1Char('/') + bare);
+        target = joinUnder(m_destDir, bare);
     }
 
     const bool exists = QFileInfo::exists(target);

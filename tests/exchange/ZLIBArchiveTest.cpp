@@ -643,3 +643,20 @@ TEST_F(ZlbTest, AnExistingTargetIsReplacedOnlyWhenThePromptAgrees)
     EXPECT_EQ(readFile(target), QByteArray("new"));
     EXPECT_EQ(extracted, 2);
 }
+
+TEST_F(ZlbTest, AnEmptyDestinationIsTheCurrentFolder)
+{
+    const QString name =
+        writeArchive(QStringLiteral("c.zlb"), buildZlb({{"f.xml", "\\data\\", "x", true}}));
+    const QString cwd = QDir::currentPath();
+    QDir().mkpath(path(QStringLiteral("here")));
+    ASSERT_TRUE(QDir::setCurrent(path(QStringLiteral("here"))));
+    TZLBArchive archive;
+    archive.OpenArchive(name);
+    archive.ExtractAll(QString());
+    archive.setExtractWithPath(true);
+    archive.ExtractAll(QString());
+    QDir::setCurrent(cwd);
+    EXPECT_EQ(readFile(path(QStringLiteral("here/f.xml"))), QByteArray("x"));
+    EXPECT_EQ(readFile(path(QStringLiteral("here/data/f.xml"))), QByteArray("x"));
+}

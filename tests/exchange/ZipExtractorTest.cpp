@@ -386,3 +386,17 @@ TEST_F(ZipTest, ANewArchiveNameDiscardsTheOldDirectory)
               QStringLiteral("Unable to open file (") +
                   m_dir.filePath(QStringLiteral("missing.zip")) + QLatin1Char(')'));
 }
+
+TEST_F(ZipTest, AnEmptyDestinationIsTheCurrentFolder)
+{
+    const QString zip = write(buildZip({RawZipEntry("/abs/f.txt", "x")}));
+    const QString cwd = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(dest()));
+    TZipExtractor zipper;
+    zipper.setZipName(zip);
+    zipper.setDoAll(true);
+    const int extracted = zipper.UnZip();
+    QDir::setCurrent(cwd);
+    EXPECT_EQ(extracted, 1);
+    EXPECT_EQ(filesIn(dest()), (Files{{QStringLiteral("f.txt"), "x"}}));
+}
