@@ -196,6 +196,17 @@ QWidget* TF2tpForm::createPage(int section)
     TOZGrid* view = createGrid(section, page);
     auto* captions = new THeaderCaptions(view, page);
     buildHeader(section, captions);
+    // A column's hint is the captions standing over it, the group's first.
+    for (int column = 0; column < view->columnsCount(); ++column) {
+        QStringList texts;
+        for (const QLabel* caption : captions->captions()) {
+            if (!caption->text().isEmpty() && captions->firstColumn(caption) <= column &&
+                column <= captions->lastColumn(caption))
+                texts.append(caption->text());
+        }
+        if (TozColumn* ozColumn = view->ozColumn(column))
+            ozColumn->setFullName(texts.join(QStringLiteral(": ")));
+    }
     m_captions.at(std::size_t(section - 1)) = captions;
     m_grids.at(std::size_t(section - 1)) = view;
     view->installEventFilter(this);

@@ -273,6 +273,10 @@ void TestMain::windowFrameHasItsCommands()
              QString(QChar(0x0410)));
     QVERIFY(!form->grid(2)->verticalHeader()->isHidden());
     QVERIFY(form->grid(1)->verticalHeader()->isHidden());
+    // A column's hint names what stands over it.
+    QCOMPARE(form->grid(1)->ozColumn(4)->FullName(),
+             QStringLiteral("Выбрасывается без очистки: в том числе от орг. источн. загрязн."));
+    QCOMPARE(form->grid(3)->ozColumn(1)->FullName(), QString());
     QCOMPARE(form->yearEdit()->maxLength(), 4);
     QCOMPARE(form->yearEdit()->focusPolicy(), Qt::ClickFocus);
 }
