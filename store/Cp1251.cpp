@@ -1,39 +1,45 @@
 #include "Cp1251.h"
 
+#include <array>
+
 #include <QStringDecoder>
-#include <QStringEncoder>
 
 namespace {
 
-constexpr auto kName = "windows-1251";
-
-// Qt's encoder writes an unmappable character as a substitute byte; the
-// program's files show '?' instead, so each character is checked on its own
-// only when the fast path reports a loss.
-QByteArray encodeWithQuestionMarks(const QString& text)
+// The code page's 256 characters and the way back, built once from Qt's
+// converter: a converter per call costs more than the conversion itself, and
+// every field write and every value of a data packet file comes through here.
+struct CodePage
 {
-    QStringEncoder encoder(kName);
-    QByteArray bytes = encoder.encode(text);
-    if (!encoder.hasError())
-        return bytes;
-    bytes.clear();
-    bytes.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        qsizetype len = 1;
-        if (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
-            len = 2;
-        QStringEncoder one(kName);
-        const QByteArray b = one.encode(QStringView(text).mid(i, len));
-        if (one.hasError() || b.size() != 1)
-            bytes.append('?');
-        else
-            bytes.append(b);
-        i += len - 1;
+    std::array<char16_t, 256> toUnicode{};
+    std::array<unsigned char, 65536> fromUnicode{};
+    std::array<bool, 65536> mapped{};
+
+    CodePage()
+    {
+        QStringDecoder decoder("windows-1251");
+        for (int byte = 0; byte < 256; ++byte) {
+            const char c = char(byte);
+            const QString text = decoder.decode(QByteArrayView(&c, 1));
+            char16_t unicode = u'?';
+            if (text.size() == 1 && text.at(0) != QChar::ReplacementCharacter)
+                unicode = text.at(0).unicode();
+            toUnicode[std::size_t(byte)] = unicode;
+            if (unicode != u'?' || byte == '?') {
+                fromUnicode[unicode] = static_cast<unsigned char>(byte);
+                mapped[unicode] = true;
+            }
+        }
     }
-    return bytes;
+};
+
+const CodePage& codePage()
+{
+    static const CodePage table;
+    return table;
 }
 
-bool fitsCodePage(const QString& text)
+bool isAscii(const QString& text)
 {
     for (const QChar c : text) {
         if (c.unicode() >= 0x80)
@@ -48,22 +54,35 @@ namespace Cp1251 {
 
 QString decode(const QByteArray& bytes)
 {
-    QStringDecoder decoder(kName);
-    return decoder.decode(bytes);
+    const CodePage& page = codePage();
+    QString text(bytes.size(), Qt::Uninitialized);
+    QChar* out = text.data();
+    for (const char byte : bytes)
+        *out++ = QChar(page.toUnicode[static_cast<unsigned char>(byte)]);
+    return text;
 }
 
 QByteArray encode(const QString& text)
 {
-    if (fitsCodePage(text))
+    if (isAscii(text))
         return text.toLatin1();
-    return encodeWithQuestionMarks(text);
+    const CodePage& page = codePage();
+    QByteArray bytes;
+    bytes.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+            ++i; // one character outside the code page, one '?'
+        bytes.append(page.mapped[c] ? char(page.fromUnicode[c]) : '?');
+    }
+    return bytes;
 }
 
 QString restrict(const QString& text)
 {
-    if (fitsCodePage(text))
+    if (isAscii(text))
         return text;
-    return decode(encodeWithQuestionMarks(text));
+    return decode(encode(text));
 }
 
 QString fromUtf8(const QByteArray& bytes)

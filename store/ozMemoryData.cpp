@@ -469,9 +469,18 @@ void TozMemoryData::internalLast()
 
 int TozMemoryData::indexOfId(qint32 id) const
 {
-    for (std::size_t i = 0; i < m_records.size(); ++i)
-        if (m_records[i]->ID() == id)
-            return int(i);
+    // The record sought is nearly always the current one or its neighbour
+    // (posting, appending while a file is read); IDs are unique, so looking
+    // there first gives the same answer as the full walk.
+    const int count = int(m_records.size());
+    for (const int i : {m_pos, m_pos + 1, m_pos - 1, count - 1}) {
+        if (i >= 0 && i < count && m_records[std::size_t(i)]->ID() == id)
+            return i;
+    }
+    for (int i = 0; i < count; ++i) {
+        if (m_records[std::size_t(i)]->ID() == id)
+            return i;
+    }
     return -1;
 }
 
