@@ -13,7 +13,7 @@
 
 #include "Errors.h"
 #include "FormatSettings.h"
-#include "LocateFieldText.h"
+#include "ObFunc.h"
 #include "UserInterface.h"
 #include "ozField.h"
 
@@ -933,7 +933,7 @@ void TDBLocateGrid::locateStep(QChar c)
         if (!found && before && table->bookmark() != before)
             table->gotoBookmark(before);
     } else {
-        found = GridLocate::LocateFieldText(*table, field, text, options, true, false, m_beginFind);
+        found = LocateFieldText(*table, field, text, options, true, false, m_beginFind);
     }
     if (found || backspace) {
         m_locateText = text;
@@ -953,6 +953,6 @@ void TDBLocateGrid::locateAgain(bool forward)
         bool found = false;
         OnIncrementLocate(field, m_locateText, options, found, forward, true);
     } else {
-        GridLocate::LocateFieldText(*table, field, m_locateText, options, forward, true, false);
+        LocateFieldText(*table, field, m_locateText, options, forward, true, false);
     }
 }

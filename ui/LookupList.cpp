@@ -11,7 +11,7 @@
 #include <QScreen>
 
 #include "Errors.h"
-#include "LocateFieldText.h"
+#include "ObFunc.h"
 #include "UserInterface.h"
 #include "Vubor.h"
 #include "ozField.h"
@@ -143,7 +143,7 @@ void TLookupList::DropDown(QWidget* editor, TField* field, const QRect& anchor)
     if (list && list->active() && m_targetField && m_listField) {
         const QString value = m_targetField->asString();
         if (!value.isEmpty())
-            GridLocate::LocateFieldText(
+            LocateFieldText(
                 *list, m_listField, value,
                 TLocateOption::loCaseInsensitive | TLocateOption::loPartialKey, true, false, true);
     }

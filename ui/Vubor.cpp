@@ -11,7 +11,7 @@
 
 #include "DataSetModel.h"
 #include "Errors.h"
-#include "LocateFieldText.h"
+#include "ObFunc.h"
 #include "LookupList.h"
 #include "UserInterface.h"
 #include "ozField.h"
@@ -145,7 +145,7 @@ TListForm::TListForm(QWidget* parent)
                                        bool& find, bool isForward, bool isNext) {
         TDataSet* table = m_source->dataSet();
         find = table &&
-               GridLocate::LocateFieldText(*table, field, key, options, isForward, isNext, false);
+               LocateFieldText(*table, field, key, options, isForward, isNext, false);
     };
     layout->addWidget(m_list, 1);
 
@@ -267,7 +267,7 @@ void TListForm::sortByColumn(int column)
         const QString noted = listField && !table->isEmpty() ? listField->asString() : QString();
         table->SortByFields(field->fieldName(), true, false);
         if (listField && !noted.isEmpty())
-            GridLocate::LocateFieldText(*table, listField, noted, {}, true, false, true);
+            LocateFieldText(*table, listField, noted, {}, true, false, true);
     } catch (...) {
         ShowApplicationError(std::current_exception());
     }

@@ -15,7 +15,7 @@
 #include "DataSetModel.h"
 #include "Errors.h"
 #include "FormatSettings.h"
-#include "LocateFieldText.h"
+#include "ObFunc.h"
 #include "LookupEdit.h"
 #include "LookupGrid.h"
 #include "LookupList.h"
@@ -517,12 +517,12 @@ void TestGrids::locateFieldTextMatchesEditText()
     QVERIFY(table->locate(QStringLiteral("CODE"), startCode));
     TField* field = text == QStringLiteral("12") ? &table->fieldByName(QStringLiteral("CODE"))
                                                  : &table->fieldByName(QStringLiteral("NAME"));
-    const bool found = GridLocate::LocateFieldText(
+    const bool found = LocateFieldText(
         *table, field, text, TLocateOptions::fromInt(options), forward, next, fromStart);
     QCOMPARE(found, expectedCode != 0);
     QCOMPARE(table->fieldByName(QStringLiteral("CODE")).asInteger(),
              found ? expectedCode : startCode);
-    QVERIFY(!GridLocate::LocateFieldText(*table, nullptr, text, {}, true, false, true));
+    QVERIFY(!LocateFieldText(*table, nullptr, text, {}, true, false, true));
 }
 
 void TestGrids::locateFieldTextFiresAfterScrollOnceOnMatchOnly()
@@ -538,14 +538,14 @@ void TestGrids::locateFieldTextFiresAfterScrollOnceOnMatchOnly()
     model.addColumn(std::make_unique<TGridColumn>(QStringLiteral("NAME")));
     model.setDataSource(&source);
     QSignalSpy moved(&model, &TDataSetModel::cursorMoved);
-    QVERIFY(GridLocate::LocateFieldText(
+    QVERIFY(LocateFieldText(
         *table, &table->fieldByName(QStringLiteral("NAME")), QStringLiteral("НАТ"),
         TLocateOption::loCaseInsensitive | TLocateOption::loPartialKey, true, false, true));
     QCOMPARE(scrolls, 1);
     QCOMPARE(moved.count(), 1);
     QCOMPARE(moved.front().front().toInt(), 5);
     scrolls = 0;
-    QVERIFY(!GridLocate::LocateFieldText(*table, &table->fieldByName(QStringLiteral("NAME")),
+    QVERIFY(!LocateFieldText(*table, &table->fieldByName(QStringLiteral("NAME")),
                                          QStringLiteral("Цинк"), TLocateOption::loPartialKey, true,
                                          false, true));
     QCOMPARE(scrolls, 0);
