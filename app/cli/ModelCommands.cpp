@@ -6,6 +6,7 @@
 #include <QTextStream>
 
 #include "CliCommand.h"
+#include "CliText.h"
 #include "Errors.h"
 #include "FormatSettings.h"
 #include "MDM.h"
@@ -67,31 +68,6 @@ int toSection(const QString& text)
     if (section < 1 || section > 5)
         throw CliUsageError(QStringLiteral("SECTION must be 1 to 5"));
     return section;
-}
-
-QString escaped(const QString& text)
-{
-    QString out;
-    out.reserve(text.size());
-    for (const QChar c : text) {
-        switch (c.unicode()) {
-        case u'\t':
-            out += QStringLiteral("\\t");
-            break;
-        case u'\n':
-            out += QStringLiteral("\\n");
-            break;
-        case u'\r':
-            out += QStringLiteral("\\r");
-            break;
-        case u'\\':
-            out += QStringLiteral("\\\\");
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
 }
 
 // Runs a table operation whose permission switch may refuse it silently.
@@ -180,13 +156,13 @@ void printTable(TozMemoryData& table, QTextStream& out)
 {
     QStringList line;
     for (int i = 0; i < table.fieldCount(); ++i)
-        line << escaped(table.field(i).fieldName());
+        line << cliEscaped(table.field(i).fieldName());
     out << line.join(u'\t') << '\n';
     table.first();
     while (!table.eof()) {
         line.clear();
         for (int i = 0; i < table.fieldCount(); ++i)
-            line << escaped(table.field(i).displayText());
+            line << cliEscaped(table.field(i).displayText());
         out << line.join(u'\t') << '\n';
         table.next();
     }

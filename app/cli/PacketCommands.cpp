@@ -3,6 +3,7 @@
 #include <QTextStream>
 
 #include "CliCommand.h"
+#include "CliText.h"
 #include "DSToXML.h"
 #include "Errors.h"
 #include "ObFunc.h"
@@ -93,44 +94,19 @@ QString fieldText(const TField& field)
     return field.asString();
 }
 
-QString escaped(const QString& text)
-{
-    QString out;
-    out.reserve(text.size());
-    for (const QChar c : text) {
-        switch (c.unicode()) {
-        case u'\t':
-            out += QStringLiteral("\\t");
-            break;
-        case u'\n':
-            out += QStringLiteral("\\n");
-            break;
-        case u'\r':
-            out += QStringLiteral("\\r");
-            break;
-        case u'\\':
-            out += QStringLiteral("\\\\");
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
-}
-
 void dump(const QString& fileName, QTextStream& out)
 {
     TozMemoryData table;
     readPacket(fileName, table);
     QStringList line;
     for (int i = 0; i < table.fieldCount(); ++i)
-        line << escaped(table.field(i).fieldName());
+        line << cliEscaped(table.field(i).fieldName());
     out << line.join(u'\t') << '\n';
     table.first();
     while (!table.eof()) {
         line.clear();
         for (int i = 0; i < table.fieldCount(); ++i)
-            line << escaped(fieldText(table.field(i)));
+            line << cliEscaped(fieldText(table.field(i)));
         out << line.join(u'\t') << '\n';
         table.next();
     }
