@@ -21,6 +21,7 @@
 #include "DataControls.h"
 #include "DataSetModel.h"
 #include "Errors.h"
+#include "FPr.h"
 #include "HeaderCaptions.h"
 #include "HelpViewer.h"
 #include "LookupEdit.h"
@@ -111,6 +112,9 @@ QAction* makeAction(QObject* parent, const QString& caption, const QString& hint
 void TF2tpForm::createActions()
 {
     QStyle* look = style();
+    m_prAct =
+        makeAction(this, QStringLiteral("Организация"), QStringLiteral("Сведения об организации"));
+    m_prAct->setIcon(look->standardIcon(QStyle::SP_FileDialogInfoView));
     m_vubAct = makeAction(this, QStringLiteral("Выбор ЗВ"),
                           QStringLiteral("Выбор загрязняющего вещества"), QKeySequence(Qt::Key_F8));
     m_vubAct->setIcon(look->standardIcon(QStyle::SP_FileDialogDetailedView));
@@ -139,6 +143,7 @@ void TF2tpForm::createActions()
         m_sectionActs.at(std::size_t(section - 1)) = action;
     }
 
+    connect(m_prAct, &QAction::triggered, this, &TF2tpForm::PrActExecute);
     connect(m_vubAct, &QAction::triggered, this, &TF2tpForm::VubActExecute);
     connect(m_delAct, &QAction::triggered, this, &TF2tpForm::DelActExecute);
     connect(m_helpAct, &QAction::triggered, this, [this] { OpenHelp(QStringLiteral("2tp")); });
@@ -206,6 +211,7 @@ void TF2tpForm::createToolBars()
 
     addToolBarBreak(Qt::TopToolBarArea);
     m_lowerBar = makeToolBar(this, QStringLiteral("Команды"));
+    m_lowerBar->addAction(m_prAct);
     m_lowerBar->addAction(m_vubAct);
 }
 
@@ -273,6 +279,18 @@ void TF2tpForm::LoadSections()
 void TF2tpForm::OpenHelp(const QString& name)
 {
     ::OpenHelp(m_dm.ProgramDir(), name, this);
+}
+
+void TF2tpForm::PrActExecute()
+{
+    try {
+        TPrForm card(m_dm, this);
+        card.exec();
+    } catch (...) {
+        ShowApplicationError(std::current_exception());
+    }
+    // Saved or not: a territory chosen on the card is in force from now on.
+    RefreshContext();
 }
 
 void TF2tpForm::AboutActExecute()

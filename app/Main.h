@@ -59,6 +59,7 @@ public:
     void updateActions();
 
     // Controls, for the commands built on this window and for tests.
+    QAction* PrAct() const { return m_prAct; }
     QAction* VubAct() const { return m_vubAct; }
     QAction* DelAct() const { return m_delAct; }
     QAction* HelpAct() const { return m_helpAct; }
@@ -114,6 +115,8 @@ private:
 
     // The year field lost the focus: a changed text is checked.
     void YearEditExit();
+    // Shows the organisation card, then takes the context over from it.
+    void PrActExecute();
     void VubActExecute();
     void DelActExecute();
     void AboutActExecute();
@@ -129,6 +132,7 @@ private:
     std::unique_ptr<TDataSource> m_prSource;
     std::unique_ptr<TDataSource> m_regSource;
 
+    QAction* m_prAct = nullptr;
     QAction* m_vubAct = nullptr;
     QAction* m_delAct = nullptr;
     QAction* m_helpAct = nullptr;
