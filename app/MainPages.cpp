@@ -361,10 +361,11 @@ TOZGrid* TF2tpForm::createGrid(int section, QWidget* parent)
     }
     view->setShowIndicator(section == 2);
     view->setDataSource(sectionSource(section));
-    for (const TColumnSpec& spec : columnSpecs(section)) {
-        TGridColumn* column = view->addColumn(QString::fromLatin1(spec.field),
-                                              QString::fromUtf8(spec.title), spec.width + 1);
-        column->setReadOnly(spec.readOnly);
+    for (const TColumnSpec& columnDef : columnSpecs(section)) {
+        TGridColumn* column =
+            view->addColumn(QString::fromLatin1(columnDef.field),
+                            QString::fromUtf8(columnDef.title), columnDef.width + 1);
+        column->setReadOnly(columnDef.readOnly);
     }
     if (section == 2) {
         view->OnSelectedList = [this](TLookupGrid& sender, TLookupList*& list) {

@@ -401,78 +401,57 @@ void TDataSet::fire(const TDataSetNotifyEvent& event)
         event(*this);
 }
 
-void TDataSet::notifyDataSetChanged()
+// Bound controls hear nothing while suspended. The list is copied because a
+// control may detach itself while it is being told.
+template <class Notify> void TDataSet::forEachLink(Notify&& notify)
 {
-    invalidateRows();
     if (controlsDisabled())
         return;
     const std::vector<IDataLink*> links = m_links;
     for (IDataLink* link : links)
-        link->dataSetChanged();
+        notify(*link);
+}
+
+void TDataSet::notifyDataSetChanged()
+{
+    invalidateRows();
+    forEachLink([](IDataLink& link) { link.dataSetChanged(); });
 }
 
 void TDataSet::notifyScrolled()
 {
     invalidateRows();
-    if (controlsDisabled())
-        return;
-    const std::vector<IDataLink*> links = m_links;
-    for (IDataLink* link : links)
-        link->recordScrolled();
+    forEachLink([](IDataLink& link) { link.recordScrolled(); });
 }
 
 void TDataSet::notifyRecordChanged()
 {
-    if (controlsDisabled())
-        return;
-    const std::vector<IDataLink*> links = m_links;
-    for (IDataLink* link : links)
-        link->recordChanged();
+    forEachLink([](IDataLink& link) { link.recordChanged(); });
 }
 
 void TDataSet::notifyFieldChanged(TField& field)
 {
-    if (controlsDisabled())
-        return;
-    const std::vector<IDataLink*> links = m_links;
-    for (IDataLink* link : links)
-        link->fieldChanged(field);
+    forEachLink([&](IDataLink& link) { link.fieldChanged(field); });
 }
 
 void TDataSet::notifyStateChanged()
 {
-    if (controlsDisabled())
-        return;
-    const std::vector<IDataLink*> links = m_links;
-    for (IDataLink* link : links)
-        link->stateChanged();
+    forEachLink([](IDataLink& link) { link.stateChanged(); });
 }
 
 void TDataSet::notifyLayoutChanged()
 {
-    if (controlsDisabled())
-        return;
-    const std::vector<IDataLink*> links = m_links;
-    for (IDataLink* link : links)
-        link->layoutChanged();
+    forEachLink([](IDataLink& link) { link.layoutChanged(); });
 }
 
 void TDataSet::notifyUpdateData()
 {
-    if (controlsDisabled())
-        return;
-    const std::vector<IDataLink*> links = m_links;
-    for (IDataLink* link : links)
-        link->updateData();
+    forEachLink([](IDataLink& link) { link.updateData(); });
 }
 
 void TDataSet::notifyFocusField(TField& field)
 {
-    if (controlsDisabled())
-        return;
-    const std::vector<IDataLink*> links = m_links;
-    for (IDataLink* link : links)
-        link->focusField(field);
+    forEachLink([&](IDataLink& link) { link.focusField(field); });
 }
 
 void TDataSet::disableControls()

@@ -310,6 +310,7 @@ protected:
     void bindFields();
     void createDefaultFields();
     void removeDefaultFields();
+    template <class Notify> void forEachLink(Notify&& notify);
     void notifyDataSetChanged();
     void notifyScrolled();
     void notifyRecordChanged();
