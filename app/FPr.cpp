@@ -1,5 +1,7 @@
 #include "FPr.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -73,9 +75,6 @@ TPrForm::TPrForm(TDM& dm, QWidget* parent)
     , m_regSource(std::make_unique<TDataSource>())
 {
     setWindowTitle(QStringLiteral("Сведения об организации"));
-    resize(450, 452);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
     try {
         FormCreate();
     } catch (...) {
@@ -84,6 +83,15 @@ TPrForm::TPrForm(TDM& dm, QWidget* parent)
     }
     buildControls();
     updateVubAct();
+    // The card's notes wrap: at the card's width they decide how tall it must
+    // be, so the edit boxes below them keep their height whatever the font.
+    const int width = 450;
+    int height = std::max(452, sizeHint().height());
+    if (layout() && layout()->hasHeightForWidth())
+        height = std::max(height, layout()->totalHeightForWidth(width));
+    resize(width, height);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
 }
 
 TPrForm::~TPrForm()
