@@ -6,6 +6,7 @@
 
 #include "DataSetModel.h"
 #include "OZGrid.h"
+#include "PickerFrame.h"
 #include "ozField.h"
 #include "ozMemoryData.h"
 
@@ -26,19 +27,12 @@ TCityForm::TCityForm(TozMemoryData& regions, const QString& districtKod, QWidget
     m_regions.first();
     m_source->setDataSet(&m_regions);
 
-    m_content = new QWidget(this);
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->addWidget(m_content);
-    auto* layout = new QVBoxLayout(m_content);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-
-    auto* bar = new QToolBar(m_content);
-    bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    const PickerFrame frame = createPickerFrame(*this);
+    m_content = frame.content;
+    QVBoxLayout* layout = frame.layout;
+    QToolBar* bar = frame.bar;
     m_chooseAct = bar->addAction(QStringLiteral("Выбор"));
     m_backAct = bar->addAction(QStringLiteral("Назад"));
-    layout->addWidget(bar);
 
     m_grid = new TOZGrid(m_content);
     m_grid->setDataSource(m_source);

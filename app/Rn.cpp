@@ -8,6 +8,7 @@
 #include "DataSetModel.h"
 #include "MDM.h"
 #include "OZGrid.h"
+#include "PickerFrame.h"
 #include "ozField.h"
 
 TRnForm::TRnForm(const QString& programDir, const QString& kobl, QWidget* parent)
@@ -28,21 +29,14 @@ TRnForm::TRnForm(const QString& programDir, const QString& kobl, QWidget* parent
     m_rnDS.open();
     m_source->setDataSet(&m_rnDS);
 
-    m_content = new QWidget(this);
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->addWidget(m_content);
-    auto* layout = new QVBoxLayout(m_content);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-
-    auto* bar = new QToolBar(m_content);
-    bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    const PickerFrame frame = createPickerFrame(*this);
+    m_content = frame.content;
+    QVBoxLayout* layout = frame.layout;
+    QToolBar* bar = frame.bar;
     m_chooseAct = bar->addAction(QStringLiteral("Выбор"));
     m_citiesAct = bar->addAction(QStringLiteral("Города"));
     m_citiesAct->setToolTip(QStringLiteral("Выбор города"));
     m_backAct = bar->addAction(QStringLiteral("Назад"));
-    layout->addWidget(bar);
 
     m_grid = new TOZGrid(m_content);
     m_grid->setDataSource(m_source.get());
