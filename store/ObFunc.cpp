@@ -1,9 +1,8 @@
 #include "ObFunc.h"
 
 #include <cfloat>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <limits>
 
 #include "UserInterface.h"
@@ -20,15 +19,65 @@ struct Decimal
 
 Decimal toDecimal(double value, int digits)
 {
+    // std::to_chars is exactly rounded and ignores the C library's locale, which
+    // the application sets from the environment ("," under ru_RU).
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.*e", digits - 1, std::fabs(value));
+    const auto written = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
+                                       std::chars_format::scientific, digits - 1);
     Decimal result;
     const char* p = buffer;
-    for (; *p && *p != 'e'; ++p)
+    for (; p != written.ptr && *p != 'e'; ++p)
         if (*p >= '0' && *p <= '9')
             result.digits.append(*p);
-    if (*p == 'e')
-        result.exponent = std::atoi(p + 1);
+    if (p != written.ptr) {
+        ++p;
+        if (*p == '+')
+            ++p;
+        std::from_chars(p, written.ptr, result.exponent);
+    }
+    return result;
+}
+
+// Whether an out-of-range decimal text is too small rather than too large:
+// the power of ten of its first significant digit is negative.
+bool isUnderflow(const QByteArray& c)
+{
+    const qsizetype e = c.indexOf('e');
+    const QByteArray mantissa = e < 0 ? c : c.left(e);
+    long long exponent = 0;
+    if (e >= 0) {
+        const char* const digits = c.constData() + e + 1;
+        if (std::from_chars(digits, c.constData() + c.size(), exponent).ec != std::errc())
+            exponent = *digits == '-' ? -(1LL << 40) : 1LL << 40;
+    }
+    const qsizetype point = mantissa.indexOf('.');
+    const QByteArray integer = point < 0 ? mantissa : mantissa.left(point);
+    for (qsizetype i = 0; i < integer.size(); ++i)
+        if (integer.at(i) >= '1' && integer.at(i) <= '9')
+            return exponent + (integer.size() - i) <= 0;
+    qsizetype zeros = 0;
+    for (qsizetype i = point + 1; point >= 0 && i < mantissa.size() && mantissa.at(i) == '0'; ++i)
+        ++zeros;
+    return exponent - zeros <= 0;
+}
+
+// Text of the form [-]digits[.digits][e[-]digits] to a double, whatever the C
+// library's locale. Underflow gives a signed zero; overflow nullopt.
+std::optional<double> parseDecimal(const QByteArray& c)
+{
+    double result = 0;
+    const char* const begin = c.constData();
+    const char* const end = begin + c.size();
+    const auto [ptr, error] = std::from_chars(begin, end, result);
+    if (ptr != end)
+        return std::nullopt;
+    if (error == std::errc::result_out_of_range) {
+        if (!isUnderflow(c))
+            return std::nullopt;
+        return c.startsWith('-') ? -0.0 : 0.0;
+    }
+    if (error != std::errc() || !std::isfinite(result))
+        return std::nullopt;
     return result;
 }
 
@@ -110,8 +159,11 @@ std::optional<double> TextToFloat(const QString& text, QChar decimalSeparator)
     while (i < n && isBlank(text.at(i)))
         ++i;
     QByteArray c;
-    if (i < n && (text.at(i) == QLatin1Char('+') || text.at(i) == QLatin1Char('-')))
-        c.append(char(text.at(i++).unicode()));
+    if (i < n && (text.at(i) == QLatin1Char('+') || text.at(i) == QLatin1Char('-'))) {
+        if (text.at(i) == QLatin1Char('-'))
+            c.append('-');
+        ++i;
+    }
     int mantissaDigits = 0;
     while (i < n && isDigit(text.at(i))) {
         c.append(char(text.at(i++).unicode()));
@@ -130,8 +182,11 @@ std::optional<double> TextToFloat(const QString& text, QChar decimalSeparator)
     if (i < n && (text.at(i) == QLatin1Char('E') || text.at(i) == QLatin1Char('e'))) {
         c.append('e');
         ++i;
-        if (i < n && (text.at(i) == QLatin1Char('+') || text.at(i) == QLatin1Char('-')))
-            c.append(char(text.at(i++).unicode()));
+        if (i < n && (text.at(i) == QLatin1Char('+') || text.at(i) == QLatin1Char('-'))) {
+            if (text.at(i) == QLatin1Char('-'))
+                c.append('-');
+            ++i;
+        }
         int expDigits = 0;
         while (i < n && isDigit(text.at(i))) {
             c.append(char(text.at(i++).unicode()));
@@ -144,11 +199,7 @@ std::optional<double> TextToFloat(const QString& text, QChar decimalSeparator)
         ++i;
     if (i != n)
         return std::nullopt;
-    char* end = nullptr;
-    const double result = std::strtod(c.constData(), &end);
-    if (end != c.constData() + c.size() || !std::isfinite(result))
-        return std::nullopt;
-    return result;
+    return parseDecimal(c);
 }
 
 std::optional<qint64> TextToInteger(const QString& text)

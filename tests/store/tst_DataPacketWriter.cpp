@@ -15,6 +15,7 @@
 #include "Cp1251.h"
 #include "Errors.h"
 #include "FormatSettings.h"
+#include "ScopedCLocale.h"
 #include "ozMemoryData.h"
 
 namespace {
@@ -158,6 +159,26 @@ TEST_F(DataPacketWriter, LoadsUnderACommaLocale)
     table->first();
     EXPECT_DOUBLE_EQ(table->fieldByName(QStringLiteral("C1")).asFloat(), 12.5);
     // And the file is written with "." whatever the locale.
+    WriteDataPacket(*table, path("out.xml"));
+    EXPECT_EQ(readBytes(path("out.xml")), readBytes(fixture("worked_example.xml")));
+}
+
+// The application sets the C library's locale from the environment; under
+// ru_RU its numbers have a decimal comma, which neither the file nor the
+// conversions may follow.
+TEST_F(DataPacketWriter, ReadsAndWritesThePointUnderTheRussianCLocale)
+{
+    const ScopedCLocale russian("ru_RU.UTF-8");
+    F2TP_REQUIRE_RUSSIAN_LOCALE(russian);
+    DecimalSeparator comma(u',');
+    auto table = workedTable();
+    load(*table, fixture("worked_example.xml"));
+    table->first();
+    EXPECT_DOUBLE_EQ(table->fieldByName(QStringLiteral("C1")).asFloat(), 12.5);
+    EXPECT_EQ(table->fieldByName(QStringLiteral("C1")).asString(), QStringLiteral("12,5"));
+    table->edit();
+    table->fieldByName(QStringLiteral("C1")).setAsString(QStringLiteral("12,5"));
+    table->post();
     WriteDataPacket(*table, path("out.xml"));
     EXPECT_EQ(readBytes(path("out.xml")), readBytes(fixture("worked_example.xml")));
 }

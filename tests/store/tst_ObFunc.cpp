@@ -1,6 +1,11 @@
+#include "ObFunc.h"
+
+#include <cfloat>
+#include <cmath>
+
 #include <gtest/gtest.h>
 
-#include "ObFunc.h"
+#include "ScopedCLocale.h"
 #include "StoreTestSupport.h"
 #include "ozMemoryData.h"
 
@@ -48,6 +53,34 @@ TEST(TextHelpers, FloatTextRoundTripsThroughTheParser)
         ASSERT_TRUE(back.has_value()) << text.toStdString();
         EXPECT_NEAR(*back, v, std::abs(v) * 1e-14) << text.toStdString();
     }
+}
+
+// Both directions give the same texts and numbers whatever the C library's
+// locale, at the edges of the double range too.
+TEST(TextHelpers, ConversionsIgnoreTheCLocale)
+{
+    const ScopedCLocale russian("ru_RU.UTF-8");
+    F2TP_REQUIRE_RUSSIAN_LOCALE(russian);
+    const QChar point = QLatin1Char('.');
+    const QChar comma = QLatin1Char(',');
+    EXPECT_EQ(TextToFloat(QStringLiteral("12.5"), point), 12.5);
+    EXPECT_EQ(TextToFloat(QStringLiteral("12,5"), comma), 12.5);
+    EXPECT_EQ(TextToFloat(QStringLiteral("+1.5e+2"), point), 150.0);
+    EXPECT_EQ(TextToFloat(QStringLiteral("1.7976931348623157e308"), point), DBL_MAX);
+    EXPECT_EQ(TextToFloat(QStringLiteral("4.9406564584124654e-324"), point), DBL_TRUE_MIN);
+    EXPECT_FALSE(TextToFloat(QStringLiteral("1e309"), point).has_value());
+    EXPECT_FALSE(TextToFloat(QStringLiteral("123.4e99999999999999999999"), point).has_value());
+    // Below the smallest denormal the value is a zero of its sign, as it always was.
+    EXPECT_EQ(TextToFloat(QStringLiteral("1e-400"), point), 0.0);
+    EXPECT_TRUE(std::signbit(*TextToFloat(QStringLiteral("-0.0001e-400"), point)));
+    EXPECT_EQ(TextToFloat(QStringLiteral("0.000001e-99999999999999999999"), point), 0.0);
+    EXPECT_EQ(FloatToText(12.5, point), QStringLiteral("12.5"));
+    EXPECT_EQ(FloatToText(12.5, comma), QStringLiteral("12,5"));
+    EXPECT_EQ(FloatToText(-2.5e20, point), QStringLiteral("-2.5E20"));
+    EXPECT_EQ(FloatToText(1e-6, point), QStringLiteral("1E-6"));
+    EXPECT_EQ(FloatToText(DBL_MAX, point), QStringLiteral("1.79769313486232E308"));
+    EXPECT_EQ(FloatToText(0.1 + 0.2, point), QStringLiteral("0.3"));
+    EXPECT_EQ(FormatFloat(QStringLiteral("0.000"), 1234.5675, comma), QStringLiteral("1234,568"));
 }
 
 TEST(TextHelpers, FormatPatterns)
