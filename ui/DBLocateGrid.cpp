@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPainterPath>
+#include <QScopedValueRollback>
 #include <QStyledItemDelegate>
 
 #include "Errors.h"
@@ -109,6 +110,11 @@ public:
     // Writes the editor's text; false when the field refused it.
     bool commit(QWidget* editor)
     {
+        // The error box of a refused text takes the focus from the editor;
+        // that focus change must not enter the same text a second time.
+        if (m_committing)
+            return false;
+        const QScopedValueRollback<bool> committing(m_committing, true);
         m_lastCommitOk = true;
         if (editor == m_editor && m_index.isValid())
             setModelData(editor, m_grid.model(), m_index);
@@ -165,6 +171,7 @@ private:
     mutable QPointer<QLineEdit> m_editor;
     mutable QPersistentModelIndex m_index;
     mutable bool m_lastCommitOk = true;
+    bool m_committing = false;
 };
 
 // ---------------------------------------------------------------- indicator column

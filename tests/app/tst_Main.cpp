@@ -1,3 +1,6 @@
+#include <clocale>
+#include <string>
+
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
@@ -149,6 +152,8 @@ private Q_SLOTS:
     void measureTextBoxEditsTheMeasureName();
     void unhandledErrorsReachTheErrorDisplay();
     void errorBoxesHaveTheirCaptions();
+    void russianLocaleTakesCommaAndPoint();
+    void refusedNumberShowsOneError();
 
 private:
     // Builds the window over the scratch folder, shows it and makes it active.
@@ -699,6 +704,98 @@ void TestMain::errorBoxesHaveTheirCaptions()
     readAndClose();
     boxes.showApplicationError(QStringLiteral("Нет места на диске."));
     QCOMPARE(seen, strings({"Ошибка|Неверный год", "Форма №2-тп (воздух)|Нет места на диске."}));
+}
+
+// The C library's locale for one test, as the program gets it from LANG.
+class RussianCLocale
+{
+public:
+    RussianCLocale()
+        : m_previous(std::setlocale(LC_ALL, nullptr))
+    {
+        m_available = std::setlocale(LC_ALL, "ru_RU.UTF-8") != nullptr;
+    }
+    ~RussianCLocale() { std::setlocale(LC_ALL, m_previous.c_str()); }
+    bool available() const { return m_available; }
+
+private:
+    std::string m_previous;
+    bool m_available = false;
+};
+
+void TestMain::russianLocaleTakesCommaAndPoint()
+{
+    const RussianCLocale locale;
+    if (!locale.available()) {
+        if (qgetenv("CI") == "true")
+            QFAIL("the locale ru_RU.UTF-8 is missing");
+        QSKIP("the locale ru_RU.UTF-8 is missing");
+    }
+    TF2tpForm* form = openWindow();
+    QVERIFY(form);
+    TOZGrid* grid = form->grid(1);
+    TDataSetModel* model = grid->dataModel();
+    const int row104 = rowOf(model, QStringLiteral("CA"), QStringLiteral("104"));
+    typeIntoCell(grid, row104, 3, QStringLiteral("12,5"));
+    QTRY_COMPARE(model->rowFieldText(row104, QStringLiteral("C2"), false), QStringLiteral("12,5"));
+    typeIntoCell(grid, row104 + 1, 3, QStringLiteral("0.25"));
+    QTRY_COMPARE(model->rowFieldText(row104 + 1, QStringLiteral("C2"), false),
+                 QStringLiteral("0,25"));
+    grid->setCurrentIndex(model->index(row104 + 3, 3));
+    QTRY_COMPARE(model->rowFieldText(0, QStringLiteral("C2")), QStringLiteral("12,75"));
+    QVERIFY(m_recorder.errors.isEmpty());
+    QVERIFY(m_recorder.applicationErrors.isEmpty());
+
+    // The file holds "." whatever the locale, and the next start reads it back.
+    form->close();
+    delete m_form;
+    const QString saved = readCp1251(m_program->dataFile(QStringLiteral("F2TPR1.xml")));
+    QVERIFY(saved.contains(QStringLiteral("C2=\"12.5\"")));
+    QVERIFY(saved.contains(QStringLiteral("C2=\"12.75\"")));
+    m_dm = std::make_unique<TDM>(m_program->path());
+    form = openWindow();
+    QVERIFY(form);
+    model = form->grid(1)->dataModel();
+    QCOMPARE(model->rowFieldText(row104, QStringLiteral("C2"), false), QStringLiteral("12,5"));
+}
+
+// Records every error and, as a modal box does, takes the focus from the
+// grid's cell editor while it is shown.
+class FocusTakingInterface final : public IUserInterface
+{
+public:
+    void showError(const QString& text) override { show(text); }
+    void showApplicationError(const QString& text) override { show(text); }
+
+    QStringList errors;
+
+private:
+    void show(const QString& text)
+    {
+        errors.append(text);
+        m_box.show();
+        QApplication::setActiveWindow(&m_box);
+        m_box.setFocus();
+        QCoreApplication::processEvents();
+        m_box.hide();
+    }
+
+    QLineEdit m_box;
+};
+
+void TestMain::refusedNumberShowsOneError()
+{
+    TF2tpForm* form = openWindow();
+    QVERIFY(form);
+    FocusTakingInterface boxes;
+    setUserInterface(&boxes);
+    TOZGrid* grid = form->grid(1);
+    TDataSetModel* model = grid->dataModel();
+    const int row104 = rowOf(model, QStringLiteral("CA"), QStringLiteral("104"));
+    typeIntoCell(grid, row104, 3, QStringLiteral("1x"));
+    QTest::qWait(50);
+    QCOMPARE(boxes.errors.size(), 1);
+    setUserInterface(&m_recorder);
 }
 
 int main(int argc, char** argv)
