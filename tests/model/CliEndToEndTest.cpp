@@ -2,6 +2,7 @@
 // sections as the grids show them, entries through the column rules, pick-list
 // choices and deletions, refusals (status 2) and errors (status 1).
 #include "ModelTestSupport.h"
+#include "ScopedCLocale.h"
 
 #include <map>
 
@@ -19,13 +20,23 @@ struct CliRun
     QString err;
 };
 
-CliRun runCli(const QStringList& args, const QString& separator = QString())
+// Runs f2tp-cli in the test's own locale with "." as the decimal separator
+// unless told otherwise; Locale, when given, becomes LANG and LC_ALL and the
+// separator then follows it.
+CliRun runCli(const QStringList& args, const QString& separator = QString(),
+              const QString& locale = QString())
 {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("F2TP_DECIMAL_SEPARATOR"));
     if (!separator.isEmpty())
         env.insert(QStringLiteral("F2TP_DECIMAL_SEPARATOR"), separator);
+    else if (locale.isEmpty())
+        env.insert(QStringLiteral("F2TP_DECIMAL_SEPARATOR"), QStringLiteral("."));
+    if (!locale.isEmpty()) {
+        env.insert(QStringLiteral("LANG"), locale);
+        env.insert(QStringLiteral("LC_ALL"), locale);
+    }
     process.setProcessEnvironment(env);
     process.start(QStringLiteral(F2TP_CLI), args);
     process.waitForFinished(60000);
@@ -179,6 +190,51 @@ TEST_F(CliTest, TheDecimalSeparatorCanBeChosen)
             QStringLiteral("."));
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, QStringLiteral("'1,5' is not a valid floating point value\n"));
+}
+
+// A person under ru_RU types "12,5", one under C.UTF-8 "12.5": both folders
+// end with the same file, and each reads it back in its own notation.
+TEST(CliLocales, NumbersAreTypedInTheLocaleAndStoredWithAPoint)
+{
+    const ScopedCLocale russian("ru_RU.UTF-8");
+    F2TP_REQUIRE_RUSSIAN_LOCALE(russian);
+    struct Run
+    {
+        const char* locale;
+        const char* typed;
+        const char* shown;
+    };
+    QList<QByteArray> files;
+    for (const Run& r : {Run{"ru_RU.UTF-8", "12,5", "12,5"}, Run{"C.UTF-8", "12.5", "12.5"}}) {
+        ProgramFolder folder;
+        const QString locale = QString::fromLatin1(r.locale);
+        const CliRun set =
+            runCli({QStringLiteral("set"), folder.path(), QStringLiteral("1"),
+                    QStringLiteral("104"), QStringLiteral("C2"), QString::fromLatin1(r.typed)},
+                   QString(), locale);
+        ASSERT_EQ(set.status, 0) << r.locale << ": " << set.err.toStdString();
+        const Cells cells = parseSections(
+            runCli({QStringLiteral("sections"), folder.path()}, QString(), locale).out);
+        EXPECT_EQ(cells.at({1, 104, QStringLiteral("C2")}), QString::fromLatin1(r.shown))
+            << r.locale;
+        EXPECT_EQ(cells.at({1, 101, QStringLiteral("C2")}), QString::fromLatin1(r.shown))
+            << r.locale;
+        const QString file = folder.dataFile(QStringLiteral("F2TPR1.xml"));
+        const CliRun dump =
+            runCli({QStringLiteral("packet"), QStringLiteral("dump"), file}, QString(), locale);
+        ASSERT_EQ(dump.status, 0) << r.locale << ": " << dump.err.toStdString();
+        EXPECT_TRUE(dump.out.contains(QStringLiteral("12.5"))) << r.locale;
+        const QString copy = folder.dataFile(QStringLiteral("copy.xml"));
+        ASSERT_EQ(runCli({QStringLiteral("packet"), QStringLiteral("copy"), file, copy}, QString(),
+                         locale)
+                      .status,
+                  0);
+        EXPECT_EQ(folder.readData(QStringLiteral("copy.xml")),
+                  folder.readData(QStringLiteral("F2TPR1.xml")));
+        files.append(folder.readData(QStringLiteral("F2TPR1.xml")));
+    }
+    EXPECT_TRUE(files.at(0).contains("C2=\"12.5\""));
+    EXPECT_EQ(files.at(0), files.at(1));
 }
 
 TEST_F(CliTest, SectionFourReductionsAndItsAddedRow)
