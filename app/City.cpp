@@ -7,6 +7,7 @@
 #include "DataSetModel.h"
 #include "OZGrid.h"
 #include "PickerFrame.h"
+#include "UserInterface.h"
 #include "ozField.h"
 #include "ozMemoryData.h"
 
@@ -41,7 +42,8 @@ TCityForm::TCityForm(TozMemoryData& regions, const QString& districtKod, QWidget
     m_grid->setShowIndicator(false);
     layout->addWidget(m_grid, 1);
 
-    connect(m_chooseAct, &QAction::triggered, this, &TCityForm::chooseExecute);
+    connect(m_chooseAct, &QAction::triggered, this,
+            [this] { RunAtEdge([this] { chooseExecute(); }); });
     connect(m_backAct, &QAction::triggered, this, &QDialog::reject);
 }
 

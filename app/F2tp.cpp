@@ -36,8 +36,8 @@ int main(int argc, char** argv)
     QCoreApplication::setApplicationName(QStringLiteral("f2tp"));
     QCoreApplication::setApplicationVersion(QStringLiteral(F2TP_VERSION));
     QGuiApplication::setWindowIcon(ProgramIcon());
-    TMessageBoxInterface messageBoxes;
-    setUserInterface(&messageBoxes);
+    TDesktopInterface desktop;
+    const UserInterfaceGuard installed(desktop);
 
     QPointer<TSplashWindow> splash = new TSplashWindow();
     splash->show();
@@ -75,6 +75,5 @@ int main(int argc, char** argv)
     // The window saves the sections when destroyed; the data module outlives it.
     delete form;
     dm.reset();
-    setUserInterface(nullptr);
     return result;
 }

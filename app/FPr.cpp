@@ -29,19 +29,6 @@ namespace {
 
 const int MinInnLength = 8;
 
-QString errorText(const std::exception_ptr& error)
-{
-    try {
-        std::rethrow_exception(error);
-    } catch (const F2tpError& e) {
-        return e.message();
-    } catch (const std::exception& e) {
-        return QString::fromLocal8Bit(e.what());
-    } catch (...) {
-        return QString();
-    }
-}
-
 bool isAbort(const std::exception_ptr& error)
 {
     try {
@@ -57,7 +44,7 @@ bool isAbort(const std::exception_ptr& error)
 void showErrorBox(const std::exception_ptr& error)
 {
     if (!isAbort(error))
-        userInterface().showError(errorText(error));
+        userInterface().showError(ErrorText(error));
 }
 
 void startEditing(TDataSet& table)
@@ -293,14 +280,9 @@ void TPrForm::buildControls()
     }
 
     connect(m_subjectBox, &QComboBox::currentIndexChanged, this, &TPrForm::updateVubAct);
-    connect(m_vubAct, &QAction::triggered, this, [this] {
-        try {
-            VubActExecute();
-        } catch (...) {
-            ShowApplicationError(std::current_exception());
-        }
-    });
-    connect(m_saveButton, &QPushButton::clicked, this, &TPrForm::Save);
+    connect(m_vubAct, &QAction::triggered, this,
+            [this] { RunAtEdge([this] { VubActExecute(); }); });
+    connect(m_saveButton, &QPushButton::clicked, this, [this] { RunAtEdge([this] { Save(); }); });
     connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 }
 
@@ -394,14 +376,10 @@ void TPrForm::VubActExecute()
     if (kobl.isEmpty())
         return;
     std::unique_ptr<TRnForm> picker;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    try {
+    {
+        const BusyCursorGuard busy;
         picker = std::make_unique<TRnForm>(m_dm.ProgramDir(), kobl, this);
-    } catch (...) {
-        QApplication::restoreOverrideCursor();
-        throw;
     }
-    QApplication::restoreOverrideCursor();
     if (picker->exec() != QDialog::Accepted)
         return;
     const QString code = picker->code();

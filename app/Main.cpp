@@ -8,7 +8,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMessageBox>
 #include <QPainter>
 #include <QStyle>
 #include <QTabWidget>
@@ -38,7 +37,6 @@ TF2tpForm::TF2tpForm(TDM& dm, QWidget* parent)
     , m_prSource(std::make_unique<TDataSource>())
     , m_regSource(std::make_unique<TDataSource>())
 {
-    setUserInterface(&m_userInterface);
     for (int section = 1; section <= 5; ++section) {
         auto& source = m_sectionSources.at(std::size_t(section - 1));
         source = std::make_unique<TDataSource>();
@@ -90,8 +88,6 @@ TF2tpForm::~TF2tpForm()
     } catch (...) {
         ShowApplicationError(std::current_exception());
     }
-    if (&userInterface() == &m_userInterface)
-        setUserInterface(nullptr);
 }
 
 namespace {
@@ -143,15 +139,17 @@ void TF2tpForm::createActions()
         m_sectionActs.at(std::size_t(section - 1)) = action;
     }
 
-    connect(m_prAct, &QAction::triggered, this, &TF2tpForm::PrActExecute);
-    connect(m_vubAct, &QAction::triggered, this, &TF2tpForm::VubActExecute);
-    connect(m_delAct, &QAction::triggered, this, &TF2tpForm::DelActExecute);
-    connect(m_helpAct, &QAction::triggered, this, [this] { OpenHelp(QStringLiteral("2tp")); });
-    connect(m_instrAct, &QAction::triggered, this,
-            [this] { OpenHelp(QStringLiteral("Instr2tpv")); });
-    connect(m_aboutAct, &QAction::triggered, this, &TF2tpForm::AboutActExecute);
-    connect(m_aboutVltAct, &QAction::triggered, this,
-            [this] { OpenHelp(QStringLiteral("PK_VLT")); });
+    // Every handler catches at its edge: no exception crosses Qt's signals.
+    const auto onTriggered = [this](QAction* action, auto handler) {
+        connect(action, &QAction::triggered, this, [handler] { RunAtEdge(handler); });
+    };
+    onTriggered(m_prAct, [this] { PrActExecute(); });
+    onTriggered(m_vubAct, [this] { VubActExecute(); });
+    onTriggered(m_delAct, [this] { DelActExecute(); });
+    onTriggered(m_helpAct, [this] { OpenHelp(QStringLiteral("2tp")); });
+    onTriggered(m_instrAct, [this] { OpenHelp(QStringLiteral("Instr2tpv")); });
+    onTriggered(m_aboutAct, [this] { AboutActExecute(); });
+    onTriggered(m_aboutVltAct, [this] { OpenHelp(QStringLiteral("PK_VLT")); });
     connect(m_closeAct, &QAction::triggered, this, &QWidget::close);
 }
 
@@ -338,11 +336,9 @@ void TF2tpForm::DelActExecute()
     updateActions();
     if (!m_delAct->isEnabled())
         return;
-    QMessageBox box(QMessageBox::Question, QString(), QStringLiteral("Удалить запись?"),
-                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, this);
-    if (box.exec() != QMessageBox::Yes)
-        return;
-    m_dm.R2Table().deleteRecord();
+    // A refused deletion (a row of the table's own rules) ends here, silent or
+    // shown, and never reaches Qt.
+    RunAtEdge([this] { m_sections->DeleteSection2Row(); });
     updateActions();
 }
 

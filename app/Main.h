@@ -6,7 +6,7 @@
 #include <QMainWindow>
 #include <QPointer>
 
-#include "AppErrors.h"
+#include "UserInterface.h"
 
 class QAction;
 class QLabel;
@@ -127,7 +127,6 @@ private:
 
     TDM& m_dm;
     std::unique_ptr<TReportSections> m_sections;
-    TMessageBoxInterface m_userInterface;
     std::array<std::unique_ptr<TDataSource>, 5> m_sectionSources;
     std::unique_ptr<TDataSource> m_prSource;
     std::unique_ptr<TDataSource> m_regSource;

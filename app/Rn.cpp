@@ -9,6 +9,7 @@
 #include "MDM.h"
 #include "OZGrid.h"
 #include "PickerFrame.h"
+#include "UserInterface.h"
 #include "ozField.h"
 
 TRnForm::TRnForm(const QString& programDir, const QString& kobl, QWidget* parent)
@@ -45,8 +46,10 @@ TRnForm::TRnForm(const QString& programDir, const QString& kobl, QWidget* parent
     m_grid->setShowIndicator(true);
     layout->addWidget(m_grid, 1);
 
-    connect(m_chooseAct, &QAction::triggered, this, &TRnForm::chooseExecute);
-    connect(m_citiesAct, &QAction::triggered, this, &TRnForm::citiesExecute);
+    connect(m_chooseAct, &QAction::triggered, this,
+            [this] { RunAtEdge([this] { chooseExecute(); }); });
+    connect(m_citiesAct, &QAction::triggered, this,
+            [this] { RunAtEdge([this] { citiesExecute(); }); });
     connect(m_backAct, &QAction::triggered, this, &QDialog::reject);
 }
 

@@ -11,9 +11,9 @@
 
 #include <zlib.h>
 
-#include "ArchivePrompt.h"
 #include "ArchiveSupport.h"
 #include "Cp1251.h"
+#include "UserInterface.h"
 
 using namespace ArchiveSupport;
 
@@ -424,8 +424,8 @@ void TZLBArchive::AddFiles(QStringList& fileList)
         }
         while (!fileList.isEmpty()) {
             const QString file = fileList.first();
-            if (!addOne(file, out, position, crc) && m_prompt)
-                m_prompt->errorLogged(QStringLiteral("Unable to open file (%1)").arg(file));
+            if (!addOne(file, out, position, crc) && m_reportToUser)
+                userInterface().logProblem(QStringLiteral("Unable to open file (%1)").arg(file));
             fileList.removeFirst();
         }
         writeRegistry(out, position, crc);
@@ -447,8 +447,8 @@ bool TZLBArchive::addOne(const QString& file, QIODevice& out, qint64& position, 
     QString name;
     splitPath(file, dir, name);
     dir = m_savePaths ? withoutDrive(dir) : QString();
-    if (m_prompt && indexOf(Cp1251::encode(dir + name)) >= 0)
-        m_prompt->errorLogged(QStringLiteral("%1 already exists in the archive").arg(file));
+    if (m_reportToUser && indexOf(Cp1251::encode(dir + name)) >= 0)
+        userInterface().logProblem(QStringLiteral("%1 already exists in the archive").arg(file));
 
     QFile in(file);
     if (!in.open(QIODevice::ReadOnly) || in.size() > kMaxOffset)
@@ -535,9 +535,9 @@ bool TZLBArchive::targetFor(const QString& destDir, const TZLBEntry& entry, Targ
 
 bool TZLBArchive::mayWrite(const QString& path) const
 {
-    if (!QFileInfo::exists(path) || !m_prompt)
+    if (!QFileInfo::exists(path) || !m_reportToUser)
         return true;
-    return m_prompt->replaceFile(path);
+    return userInterface().replaceFile(path);
 }
 
 quint32 TZLBArchive::extractEntry(QFile& archive, int index, QIODevice& out)

@@ -9,7 +9,6 @@
 
 #include "Errors.h"
 
-class ArchivePrompt;
 class QFile;
 class QIODevice;
 
@@ -93,9 +92,12 @@ public:
     bool RecursePaths() const { return m_recursePaths; }
     void setRecursePaths(bool on) { m_recursePaths = on; }
 
-    // Asked before an existing file is replaced, told of files that could not be
-    // added. Not owned; null asks nothing (existing files are replaced).
-    void setPrompt(ArchivePrompt* prompt) { m_prompt = prompt; }
+    // On, the installed user interface is asked before an existing file is
+    // replaced and told of files that could not be added. Off (the default, as
+    // the export and the import use it) nothing is asked and existing files
+    // are replaced.
+    bool ReportToUser() const { return m_reportToUser; }
+    void setReportToUser(bool on) { m_reportToUser = on; }
 
     ProgressEvent OnProgress;
     FileExtractedEvent OnFileExtracted;
@@ -153,7 +155,7 @@ private:
     bool m_checkCrc = false;
     bool m_savePaths = false;
     bool m_recursePaths = false;
-    ArchivePrompt* m_prompt = nullptr;
+    bool m_reportToUser = false;
 
     QString m_fileName;
     bool m_isNew = false;

@@ -10,9 +10,9 @@
 
 #include <zlib.h>
 
-#include "ArchivePrompt.h"
 #include "ArchiveSupport.h"
 #include "Cp1251.h"
+#include "UserInterface.h"
 
 using namespace ArchiveSupport;
 
@@ -334,7 +334,7 @@ bool TZipExtractor::extractOne(QFile& archive, const TZipEntry& entry)
     if (exists) {
         if (m_overwriteMode == TOverwriteMode::Never)
             return false;
-        if (m_overwriteMode == TOverwriteMode::Prompt && m_prompt && !m_prompt->replaceFile(target))
+        if (m_overwriteMode == TOverwriteMode::Prompt && !userInterface().replaceFile(target))
             return false;
     }
     // An entry that cannot be extracted leaves its file missing, not an older copy.
@@ -350,9 +350,8 @@ bool TZipExtractor::extractOne(QFile& archive, const TZipEntry& entry)
     }
     if (entry.method != 0 && entry.method != 8) {
         dropTarget();
-        if (m_prompt)
-            m_prompt->showError(QStringLiteral("Zip Error"),
-                                QStringLiteral("Unknown Compression Method"));
+        userInterface().showInformation(QStringLiteral("Zip Error"),
+                                        QStringLiteral("Unknown Compression Method"));
         return false;
     }
 

@@ -7,7 +7,6 @@
 
 #include "Errors.h"
 
-class ArchivePrompt;
 class QFile;
 
 // Every error of the ZIP reader that ends an extraction.
@@ -67,10 +66,6 @@ public:
     TOverwriteMode OverwriteMode() const { return m_overwriteMode; }
     void setOverwriteMode(TOverwriteMode mode) { m_overwriteMode = mode; }
 
-    // Shows the message box of an unknown method and asks before replacing in
-    // the Prompt mode. Not owned; may be null.
-    void setPrompt(ArchivePrompt* prompt) { m_prompt = prompt; }
-
     // The archive's entries, reading its directory on first use.
     const std::vector<TZipEntry>& Entries();
 
@@ -90,7 +85,6 @@ private:
     bool m_doAll = false;
     bool m_recreateDirs = false;
     TOverwriteMode m_overwriteMode = TOverwriteMode::Always;
-    ArchivePrompt* m_prompt = nullptr;
 
     bool m_directoryRead = false;
     std::vector<TZipEntry> m_entries;

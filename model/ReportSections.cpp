@@ -8,6 +8,7 @@
 #include "MDM.h"
 #include "MDMGuard.h"
 #include "ObFunc.h"
+#include "UserInterface.h"
 #include "ozField.h"
 
 namespace {
@@ -230,5 +231,16 @@ bool TReportSections::Section2DeleteEnabled()
         if (code == fixed)
             return false;
     }
+    return true;
+}
+
+bool TReportSections::DeleteSection2Row()
+{
+    if (!Section2DeleteEnabled())
+        return false;
+    if (userInterface().ask(QString(), QStringLiteral("Удалить запись?"),
+                            TQuestionButtons::YesNoCancel) != TAnswer::Yes)
+        return false;
+    m_dm.R2Table().deleteRecord();
     return true;
 }

@@ -73,6 +73,10 @@ public:
     // The delete command of section 2 is enabled on the current row: its
     // pollutant is none of 703, 322 and 410.
     bool Section2DeleteEnabled();
+    // The delete command of section 2: when enabled, asks "Удалить запись?"
+    // (empty caption, Yes/No/Cancel) through the user interface and deletes the
+    // current row on Yes. Returns whether a row was deleted.
+    bool DeleteSection2Row();
 
 private:
     TDM& m_dm;

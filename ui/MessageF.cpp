@@ -130,11 +130,6 @@ void TMessageForm::setText(const QString& text)
     m_label->setText(text);
 }
 
-QString WaitMessageText()
-{
-    return QStringLiteral("Подождите, идет обработка данных...");
-}
-
 void ShowWaitMessage(const QString& text)
 {
     if (!g_waitForm)
@@ -163,14 +158,4 @@ void HideWaitMessage()
 TMessageForm* CurrentWaitMessage()
 {
     return g_waitForm.data();
-}
-
-WaitMessageGuard::WaitMessageGuard(const QString& text)
-{
-    ShowWaitMessage(text);
-}
-
-WaitMessageGuard::~WaitMessageGuard()
-{
-    HideWaitMessage();
 }

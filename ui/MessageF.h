@@ -51,10 +51,8 @@ private:
     TSearchAnimation* m_animation = nullptr;
 };
 
-// The text the program shows while it prepares data for a print or the control
-// protocol.
-QString WaitMessageText();
-
+// The desktop program's wait message (installed through TDesktopInterface;
+// the core uses WaitMessageGuard of UserInterface.h).
 // Creates the wait window when there is none, sets its text, shows it without
 // making it modal, brings it to the front and paints it at once, so that it is
 // on screen before the caller's long work starts. The application's cursor is
@@ -64,15 +62,3 @@ void ShowWaitMessage(const QString& text);
 void HideWaitMessage();
 // The wait window now shown, or null.
 TMessageForm* CurrentWaitMessage();
-
-// Shows the wait message for its own lifetime: the window and the wait cursor
-// go away when the scope is left, by a return or by an exception.
-class WaitMessageGuard
-{
-public:
-    explicit WaitMessageGuard(const QString& text = WaitMessageText());
-    ~WaitMessageGuard();
-
-private:
-    Q_DISABLE_COPY_MOVE(WaitMessageGuard)
-};

@@ -5,41 +5,19 @@
 #include <QFileInfo>
 #include <QTextStream>
 
-#include "ArchivePrompt.h"
 #include "CliCommand.h"
 #include "ZLIBArchive.h"
 #include "ZipExtractor.h"
 
 namespace {
 
-// Answers the archive components without asking: existing files are replaced,
-// and what they would show goes to stderr.
-class CliArchivePrompt final : public ArchivePrompt
-{
-public:
-    explicit CliArchivePrompt(QTextStream& err)
-        : m_err(err)
-    {
-    }
-    bool replaceFile(const QString&) override { return true; }
-    void errorLogged(const QString& message) override { m_err << message << '\n'; }
-    void showError(const QString& caption, const QString& text) override
-    {
-        m_err << caption << ": " << text << '\n';
-    }
-
-private:
-    QTextStream& m_err;
-};
-
 // Creates the archive when missing, else adds to it; status 1 when a file could not be added.
-int zlbCreate(const QStringList& args, CliContext& ctx)
+int zlbCreate(const QStringList& args, CliContext&)
 {
     if (args.size() < 3)
         throw CliUsageError(QStringLiteral("zlb create needs an archive and at least one file"));
-    CliArchivePrompt prompt(ctx.err);
     TZLBArchive archive;
-    archive.setPrompt(&prompt);
+    archive.setReportToUser(true);
     const QString& name = args.at(1);
     if (QFileInfo::exists(name))
         archive.OpenArchive(name);
@@ -68,14 +46,13 @@ int zlbList(const QStringList& args, CliContext& ctx)
     return 0;
 }
 
-int zlbExtract(const QStringList& args, CliContext& ctx)
+int zlbExtract(const QStringList& args, CliContext&)
 {
     if (args.size() != 3 && args.size() != 4)
         throw CliUsageError(
             QStringLiteral("zlb extract needs an archive, a folder and at most one name"));
-    CliArchivePrompt prompt(ctx.err);
     TZLBArchive archive;
-    archive.setPrompt(&prompt);
+    archive.setReportToUser(true);
     archive.setCheckCRC(true);
     archive.OpenArchive(args.at(1));
     if (args.size() == 4)
@@ -98,14 +75,13 @@ int zlbCommand(const QStringList& args, CliContext& ctx)
 }
 
 // Extracts flat into the folder, as the import does: every entry, or the named ones.
-int zipCommand(const QStringList& args, CliContext& ctx)
+int zipCommand(const QStringList& args, CliContext&)
 {
     if (args.value(0) != QLatin1String("extract") || args.size() < 3)
         throw CliUsageError(QStringLiteral("zip extract needs an archive and a folder"));
     QDir().mkpath(args.at(2));
-    CliArchivePrompt prompt(ctx.err);
     TZipExtractor zipper;
-    zipper.setPrompt(&prompt);
+    zipper.setOverwriteMode(TZipExtractor::TOverwriteMode::Prompt);
     zipper.setZipName(args.at(1));
     zipper.setDestDir(args.at(2));
     zipper.setFilesList(args.mid(3));

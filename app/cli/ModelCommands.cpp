@@ -259,9 +259,15 @@ int deleteCommand(const QStringList& rawArgs, CliContext& ctx)
         const QString refused =
             QStringLiteral("Row %1 of section %2 cannot be deleted").arg(row).arg(section);
         // Section 2 rows go only through the delete command, which is disabled
-        // on the rows of the three fixed pollutants; its question is answered yes.
-        if (section == 2 && !session.logic().Section2DeleteEnabled())
-            throw EditRefused(refused);
+        // on the rows of the three fixed pollutants and asks its question
+        // (answered by --answer, yes by default).
+        if (section == 2) {
+            if (!session.logic().Section2DeleteEnabled())
+                throw EditRefused(refused);
+            if (!session.logic().DeleteSection2Row())
+                throw EditRefused(QStringLiteral("Row %1 of section 2 was not deleted").arg(row));
+            return;
+        }
         refusable([&] { session.dm().sectionTable(section).deleteRecord(); }, refused);
     });
 }
@@ -272,6 +278,7 @@ const CliRegistration
     setRegistration("set", "set DIR SECTION ROW COLUMN TEXT [--decimal-separator C]", setCommand);
 const CliRegistration pollutantRegistration("pollutant", "pollutant DIR CODE [ROW]",
                                             pollutantCommand);
-const CliRegistration deleteRegistration("delete", "delete DIR SECTION ROW", deleteCommand);
+const CliRegistration deleteRegistration("delete", "delete DIR SECTION ROW [--answer yes|no]",
+                                         deleteCommand);
 
 } // namespace

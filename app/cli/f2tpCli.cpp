@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QTextStream>
 
+#include "CliUserInterface.h"
 #include "Errors.h"
 
 namespace {
@@ -46,6 +47,8 @@ int main(int argc, char* argv[])
     out.setEncoding(QStringConverter::Utf8);
     err.setEncoding(QStringConverter::Utf8);
     CliContext ctx{out, err};
+    TCliUserInterface ui(err);
+    const UserInterfaceGuard installed(ui);
 
     QStringList args = QCoreApplication::arguments().mid(1);
     if (args.isEmpty() || args.first() == QLatin1String("--help")) {
@@ -60,6 +63,7 @@ int main(int argc, char* argv[])
     }
     args.removeFirst();
     try {
+        args = ui.takeOptions(args);
         const int status = it->second.handler(args, ctx);
         out.flush();
         return status;

@@ -23,21 +23,11 @@
 #include "OZGrid.h"
 #include "ReportSections.h"
 #include "Rn.h"
+#include "ScriptedUserInterface.h"
 #include "UserInterface.h"
 #include "ozField.h"
 
 namespace {
-
-// Stands in for the message boxes: records what the program tells the user.
-class RecordingInterface final : public IUserInterface
-{
-public:
-    void showError(const QString& text) override { errors.append(text); }
-    void showApplicationError(const QString& text) override { applicationErrors.append(text); }
-
-    QStringList errors;
-    QStringList applicationErrors;
-};
 
 // A program folder of the test's own with the classifier and template files.
 class ScratchProgram
@@ -131,7 +121,7 @@ private:
     std::unique_ptr<ScratchProgram> m_program;
     std::unique_ptr<TDM> m_dm;
     QPointer<TF2tpForm> m_form;
-    RecordingInterface m_recorder;
+    std::unique_ptr<TScriptedUserInterface> m_recorder;
 };
 
 void TestCard::init()
@@ -139,7 +129,7 @@ void TestCard::init()
     m_program = std::make_unique<ScratchProgram>();
     QVERIFY(m_program->valid());
     m_dm = std::make_unique<TDM>(m_program->path());
-    m_recorder = RecordingInterface();
+    m_recorder = std::make_unique<TScriptedUserInterface>();
 }
 
 void TestCard::cleanup()
@@ -147,13 +137,12 @@ void TestCard::cleanup()
     delete m_form;
     m_dm.reset();
     m_program.reset();
-    setUserInterface(nullptr);
+    m_recorder.reset();
 }
 
 TF2tpForm* TestCard::openWindow()
 {
     m_form = new TF2tpForm(*m_dm);
-    setUserInterface(&m_recorder);
     m_form->resize(1100, 760);
     m_form->show();
     m_form->activateWindow();
@@ -263,8 +252,8 @@ void TestCard::cardSavesCodeAndDistrict()
     });
     form->PrAct()->trigger();
     QCOMPARE(done, QStringList({QStringLiteral("district"), QStringLiteral("saved")}));
-    QVERIFY2(m_recorder.errors.isEmpty(), qPrintable(m_recorder.errors.join(u'\n')));
-    QVERIFY(m_recorder.applicationErrors.isEmpty());
+    QVERIFY2(m_recorder->errors.isEmpty(), qPrintable(m_recorder->errors.join(u'\n')));
+    QVERIFY(m_recorder->applicationErrors.isEmpty());
 
     const QString cardFile = readCp1251(m_program->dataFile(QStringLiteral("B0002.xml")));
     QVERIFY(cardFile.contains(QStringLiteral("KOD=\"770123456701\"")));
@@ -309,15 +298,15 @@ void TestCard::shortInnIsRejectedAndCancelDropsTheCard()
         typeText(card->fieldEdit(QStringLiteral("PNAZ")), QStringLiteral("ООО Заря"));
         typeDigits(card->KodEdit(), QStringLiteral("1234567"));
         card->fieldEdit(QStringLiteral("ADR"))->setFocus(Qt::OtherFocusReason);
-        QCOMPARE(m_recorder.applicationErrors, QStringList(QStringLiteral("Неверный код.")));
+        QCOMPARE(m_recorder->applicationErrors, QStringList(QStringLiteral("Неверный код.")));
         QVERIFY(m_dm->PrTable().fieldByName(QStringLiteral("INN")).asString().isEmpty());
         // Still changed: checked again when left.
         card->KodEdit()->setFocus(Qt::OtherFocusReason);
         card->fieldEdit(QStringLiteral("ADR"))->setFocus(Qt::OtherFocusReason);
-        QCOMPARE(m_recorder.applicationErrors.size(), 2);
+        QCOMPARE(m_recorder->applicationErrors.size(), 2);
 
         card->saveButton()->click();
-        QCOMPARE(m_recorder.errors, QStringList(QStringLiteral("Неверный код предприятия")));
+        QCOMPARE(m_recorder->errors, QStringList(QStringLiteral("Неверный код предприятия")));
         QVERIFY(card->isVisible());
         QVERIFY(!QFile::exists(m_program->dataFile(QStringLiteral("B0002.xml"))));
 
@@ -326,12 +315,12 @@ void TestCard::shortInnIsRejectedAndCancelDropsTheCard()
         QCOMPARE(card->fieldEdit(QStringLiteral("OKOH1"))->text(), QStringLiteral("0111"));
 
         // An empty name fails the post; the card stays open.
-        m_recorder.errors.clear();
+        m_recorder->errors.clear();
         m_dm->PrTable().fieldByName(QStringLiteral("PNAZ")).setAsString(QString());
         card->KodEdit()->setText(QStringLiteral("7701234567"));
         card->saveButton()->click();
-        QCOMPARE(m_recorder.errors, QStringList(QStringLiteral(
-                                        "Поле 'Наименование предприятия' должно иметь значение")));
+        QCOMPARE(m_recorder->errors, QStringList(QStringLiteral(
+                                         "Поле 'Наименование предприятия' должно иметь значение")));
         QVERIFY(card->isVisible());
         reached = true;
         card->cancelButton()->click();

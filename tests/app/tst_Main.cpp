@@ -30,22 +30,12 @@
 #include "Main.h"
 #include "OZGrid.h"
 #include "ReportSections.h"
+#include "ScriptedUserInterface.h"
 #include "UserInterface.h"
 #include "Vubor.h"
 #include "ozField.h"
 
 namespace {
-
-// Stands in for the message boxes: records what the program tells the user.
-class RecordingInterface final : public IUserInterface
-{
-public:
-    void showError(const QString& text) override { errors.append(text); }
-    void showApplicationError(const QString& text) override { applicationErrors.append(text); }
-
-    QStringList errors;
-    QStringList applicationErrors;
-};
 
 // A program folder of the test's own with the classifier and template files.
 class ScratchProgram
@@ -162,7 +152,7 @@ private:
     std::unique_ptr<ScratchProgram> m_program;
     std::unique_ptr<TDM> m_dm;
     QPointer<TF2tpForm> m_form;
-    RecordingInterface m_recorder;
+    std::unique_ptr<TScriptedUserInterface> m_recorder;
 };
 
 void TestMain::init()
@@ -171,7 +161,7 @@ void TestMain::init()
     m_program = std::make_unique<ScratchProgram>();
     QVERIFY(m_program->valid());
     m_dm = std::make_unique<TDM>(m_program->path());
-    m_recorder = RecordingInterface();
+    m_recorder = std::make_unique<TScriptedUserInterface>();
 }
 
 void TestMain::cleanup()
@@ -179,14 +169,12 @@ void TestMain::cleanup()
     delete m_form;
     m_dm.reset();
     m_program.reset();
-    setUserInterface(nullptr);
+    m_recorder.reset();
 }
 
 TF2tpForm* TestMain::openWindow()
 {
     m_form = new TF2tpForm(*m_dm);
-    // The window installs its message boxes; the test answers instead.
-    setUserInterface(&m_recorder);
     m_form->resize(1100, 760);
     m_form->show();
     m_form->activateWindow();
@@ -327,7 +315,7 @@ void TestMain::typedNumberIsRoundedAndTotalled()
     QCOMPARE(r1.fieldByName(QStringLiteral("C2")).asFloat(), 12.346);
     QVERIFY(r1.locate(QStringLiteral("CA"), 101));
     QCOMPARE(r1.fieldByName(QStringLiteral("C2")).asFloat(), 13.846);
-    QVERIFY(m_recorder.applicationErrors.isEmpty());
+    QVERIFY(m_recorder->applicationErrors.isEmpty());
 }
 
 void TestMain::f8ChoosesPollutantForNewRow()
@@ -444,26 +432,38 @@ void TestMain::deleteCommandAsksAndReleasesThePollutant()
     grid->setCurrentIndex(grid->model()->index(3, 3));
     QTRY_VERIFY(form->DelAct()->isEnabled());
 
-    // "Нет" keeps the row, "Да" deletes it.
-    QString question;
-    const auto answer = [&](QMessageBox::StandardButton button) {
-        QTimer::singleShot(100, this, [&question, button] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box)
-                return;
-            question = box->text() + QLatin1Char('|') + box->windowTitle();
-            box->button(button)->click();
-        });
-    };
-    answer(QMessageBox::No);
+    // "Нет" and "Отмена" keep the row, "Да" deletes it.
+    const QStringList question{QStringLiteral("ask: : Удалить запись?")};
+    m_recorder->answer = TAnswer::No;
     QTest::keyClick(grid, Qt::Key_Delete, Qt::ControlModifier);
-    QCOMPARE(question, QStringLiteral("Удалить запись?|"));
+    QCOMPARE(m_recorder->calls, question);
+    m_recorder->answer = TAnswer::Cancel;
+    form->DelAct()->trigger();
+    QCOMPARE(m_recorder->calls, question + question);
     QCOMPARE(r2.recordCount(), 4);
-    answer(QMessageBox::Yes);
+
+    // A deletion the table refuses ends at the command, silently.
+    m_recorder->answer = TAnswer::Yes;
+    r2.setCanDelete(false);
+    form->DelAct()->trigger();
+    QCOMPARE(r2.recordCount(), 4);
+    QVERIFY(m_recorder->applicationErrors.isEmpty());
+    // One that fails with an error is shown, and goes no further.
+    r2.setCanDelete(true);
+    const auto beforeDelete = r2.BeforeDelete;
+    r2.BeforeDelete = [](TDataSet&) {
+        throw F2tpError(QStringLiteral("Сбой удаления"));
+    };
+    form->DelAct()->trigger();
+    QCOMPARE(m_recorder->applicationErrors, QStringList{QStringLiteral("Сбой удаления.")});
+    QCOMPARE(r2.recordCount(), 4);
+    r2.BeforeDelete = beforeDelete;
+    m_recorder->applicationErrors.clear();
+
     form->DelAct()->trigger();
     QCOMPARE(r2.recordCount(), 3);
     QVERIFY(form->sections().PickListOffers(123));
-    QVERIFY(m_recorder.applicationErrors.isEmpty());
+    QVERIFY(m_recorder->applicationErrors.isEmpty());
 }
 
 void TestMain::ctrlDeleteRemovesOnlyTheAddedMeasure()
@@ -496,7 +496,7 @@ void TestMain::ctrlDeleteRemovesOnlyTheAddedMeasure()
     grid->setCurrentIndex(grid->model()->index(5, 3));
     QTest::keyClick(grid, Qt::Key_Delete, Qt::ControlModifier);
     QCOMPARE(r4.recordCount(), 5);
-    QVERIFY(m_recorder.applicationErrors.isEmpty());
+    QVERIFY(m_recorder->applicationErrors.isEmpty());
 }
 
 void TestMain::yearFieldRejectsWrongYears()
@@ -514,19 +514,19 @@ void TestMain::yearFieldRejectsWrongYears()
     };
 
     enterYear(QStringLiteral("1999"));
-    QCOMPARE(m_recorder.errors, QStringList(QStringLiteral("Неверный год")));
+    QCOMPARE(m_recorder->errors, QStringList(QStringLiteral("Неверный год")));
     QCOMPARE(m_dm->CurrentYear(), 2000);
     QTRY_VERIFY(year->hasFocus());
     QVERIFY(form->sections().yearChanged());
 
     enterYear(QStringLiteral("20a1"));
-    QCOMPARE(m_recorder.errors.size(), 2);
-    QCOMPARE(m_recorder.errors.last(), QStringLiteral("Неверный год"));
+    QCOMPARE(m_recorder->errors.size(), 2);
+    QCOMPARE(m_recorder->errors.last(), QStringLiteral("Неверный год"));
     QCOMPARE(m_dm->CurrentYear(), 2000);
     QTRY_VERIFY(year->hasFocus());
 
     enterYear(QStringLiteral("2001"));
-    QCOMPARE(m_recorder.errors.size(), 2);
+    QCOMPARE(m_recorder->errors.size(), 2);
     QCOMPARE(m_dm->CurrentYear(), 2001);
     QVERIFY(!form->sections().yearChanged());
     // The rows show the new year in their key column.
@@ -536,7 +536,7 @@ void TestMain::yearFieldRejectsWrongYears()
     // Leaving the unchanged field again checks nothing.
     QTest::mouseClick(year, Qt::LeftButton);
     form->grid(1)->setFocus();
-    QCOMPARE(m_recorder.errors.size(), 2);
+    QCOMPARE(m_recorder->errors.size(), 2);
 }
 
 void TestMain::closingWritesSectionsAndSettings()
@@ -659,7 +659,6 @@ protected:
 void TestMain::unhandledErrorsReachTheErrorDisplay()
 {
     QVERIFY(qobject_cast<TF2tpApplication*>(qApp));
-    setUserInterface(&m_recorder);
     ThrowingWidget widget;
     widget.resize(50, 50);
     widget.show();
@@ -677,17 +676,17 @@ void TestMain::unhandledErrorsReachTheErrorDisplay()
         {[] { throw EAbort(); }, {}},
     };
     for (const auto& entry : cases) {
-        m_recorder.applicationErrors.clear();
+        m_recorder->applicationErrors.clear();
         widget.onClick = entry.raise;
         QTest::mouseClick(&widget, Qt::LeftButton);
-        QCOMPARE(m_recorder.applicationErrors, entry.shown);
+        QCOMPARE(m_recorder->applicationErrors, entry.shown);
     }
     QCOMPARE(ApplicationTitle(), QStringLiteral("Форма №2-тп (воздух)"));
 }
 
 void TestMain::errorBoxesHaveTheirCaptions()
 {
-    TMessageBoxInterface boxes;
+    TDesktopInterface boxes;
     QStringList seen;
     const auto readAndClose = [&] {
         QTimer::singleShot(100, this, [&] {
@@ -743,8 +742,8 @@ void TestMain::russianLocaleTakesCommaAndPoint()
                  QStringLiteral("0,25"));
     grid->setCurrentIndex(model->index(row104 + 3, 3));
     QTRY_COMPARE(model->rowFieldText(0, QStringLiteral("C2")), QStringLiteral("12,75"));
-    QVERIFY(m_recorder.errors.isEmpty());
-    QVERIFY(m_recorder.applicationErrors.isEmpty());
+    QVERIFY(m_recorder->errors.isEmpty());
+    QVERIFY(m_recorder->applicationErrors.isEmpty());
 
     // The file holds "." whatever the locale, and the next start reads it back.
     form->close();
@@ -759,43 +758,26 @@ void TestMain::russianLocaleTakesCommaAndPoint()
     QCOMPARE(model->rowFieldText(row104, QStringLiteral("C2"), false), QStringLiteral("12,5"));
 }
 
-// Records every error and, as a modal box does, takes the focus from the
-// grid's cell editor while it is shown.
-class FocusTakingInterface final : public IUserInterface
-{
-public:
-    void showError(const QString& text) override { show(text); }
-    void showApplicationError(const QString& text) override { show(text); }
-
-    QStringList errors;
-
-private:
-    void show(const QString& text)
-    {
-        errors.append(text);
-        m_box.show();
-        QApplication::setActiveWindow(&m_box);
-        m_box.setFocus();
-        QCoreApplication::processEvents();
-        m_box.hide();
-    }
-
-    QLineEdit m_box;
-};
-
 void TestMain::refusedNumberShowsOneError()
 {
     TF2tpForm* form = openWindow();
     QVERIFY(form);
-    FocusTakingInterface boxes;
-    setUserInterface(&boxes);
+    // As a modal box does, the error takes the focus from the grid's cell editor.
+    QLineEdit box;
+    m_recorder->whileShown = [&box] {
+        box.show();
+        QApplication::setActiveWindow(&box);
+        box.setFocus();
+        QCoreApplication::processEvents();
+        box.hide();
+    };
     TOZGrid* grid = form->grid(1);
     TDataSetModel* model = grid->dataModel();
     const int row104 = rowOf(model, QStringLiteral("CA"), QStringLiteral("104"));
     typeIntoCell(grid, row104, 3, QStringLiteral("1x"));
     QTest::qWait(50);
-    QCOMPARE(boxes.errors.size(), 1);
-    setUserInterface(&m_recorder);
+    m_recorder->whileShown = nullptr;
+    QCOMPARE(m_recorder->errors.size() + m_recorder->applicationErrors.size(), 1);
 }
 
 int main(int argc, char** argv)

@@ -183,20 +183,4 @@ QByteArray buildZip(const std::vector<RawZipEntry>& entries, const QByteArray& p
     return prefix + file;
 }
 
-bool RecordingPrompt::replaceFile(const QString& fileName)
-{
-    events << QStringLiteral("replace? ") + fileName;
-    return replace;
-}
-
-void RecordingPrompt::errorLogged(const QString& message)
-{
-    events << QStringLiteral("log: ") + message;
-}
-
-void RecordingPrompt::showError(const QString& caption, const QString& text)
-{
-    events << QStringLiteral("box: ") + caption + QStringLiteral(": ") + text;
-}
-
 } // namespace ArchiveTest

@@ -11,8 +11,8 @@
 
 #include <gtest/gtest.h>
 
-#include "ArchivePrompt.h"
 #include "Errors.h"
+#include "ScriptedUserInterface.h"
 
 // Archives written byte by byte from the layouts, independently of the code
 // under test, so that tests can also build damaged and hostile ones.
@@ -74,18 +74,6 @@ struct RawZipEntry
 
 QByteArray buildZip(const std::vector<RawZipEntry>& entries, const QByteArray& prefix = {},
                     const QByteArray& comment = {});
-
-// Scripts the questions and records everything the component asks or tells.
-class RecordingPrompt : public ArchivePrompt
-{
-public:
-    bool replaceFile(const QString& fileName) override;
-    void errorLogged(const QString& message) override;
-    void showError(const QString& caption, const QString& text) override;
-
-    bool replace = false;
-    QStringList events;
-};
 
 } // namespace ArchiveTest
 

@@ -393,14 +393,14 @@ TEST_F(ZlbTest, SameNameTwiceKeepsBothEntries)
 {
     const QString first = makeFile(QStringLiteral("one/same.txt"), "first");
     const QString second = makeFile(QStringLiteral("two/same.txt"), "second");
-    RecordingPrompt prompt;
+    TScriptedUserInterface prompt;
     TZLBArchive archive;
-    archive.setPrompt(&prompt);
+    archive.setReportToUser(true);
     archive.CreateArchive(path(QStringLiteral("d.zlb")));
     QStringList list{first, second};
     archive.AddFiles(list);
-    EXPECT_EQ(prompt.events, QStringList{QStringLiteral("log: ") + second +
-                                         QStringLiteral(" already exists in the archive")});
+    EXPECT_EQ(prompt.calls, QStringList{QStringLiteral("problem: ") + second +
+                                        QStringLiteral(" already exists in the archive")});
     ASSERT_EQ(archive.EntryCount(), 2);
     archive.ExtractFile(path(QStringLiteral("single")), QStringLiteral("SAME.TXT"));
     EXPECT_EQ(readFile(path(QStringLiteral("single/same.txt"))), QByteArray("first"));
@@ -411,16 +411,16 @@ TEST_F(ZlbTest, SameNameTwiceKeepsBothEntries)
 
 TEST_F(ZlbTest, FilesThatCannotBeReadAreLoggedAndTheListIsConsumed)
 {
-    RecordingPrompt prompt;
+    TScriptedUserInterface prompt;
     TZLBArchive archive;
-    archive.setPrompt(&prompt);
+    archive.setReportToUser(true);
     archive.CreateArchive(path(QStringLiteral("a.zlb")));
     const QString missing = path(QStringLiteral("missing.xml"));
     QStringList list{missing, makeFile(QStringLiteral("ok.xml"), "ok")};
     archive.AddFiles(list);
     EXPECT_TRUE(list.isEmpty());
-    EXPECT_EQ(prompt.events, QStringList{QStringLiteral("log: Unable to open file (") + missing +
-                                         QLatin1Char(')')});
+    EXPECT_EQ(prompt.calls, QStringList{QStringLiteral("problem: Unable to open file (") + missing +
+                                        QLatin1Char(')')});
     ASSERT_EQ(archive.EntryCount(), 1);
     EXPECT_EQ(archive.GetEntry(0).name(), QStringLiteral("ok.xml"));
 }
@@ -614,31 +614,31 @@ TEST_F(ZlbTest, EventsComeInOrder)
     EXPECT_EQ(events.last(), path(QStringLiteral("new.zlb")) + QStringLiteral(" 0"));
 }
 
-TEST_F(ZlbTest, AnExistingTargetIsReplacedOnlyWhenThePromptAgrees)
+TEST_F(ZlbTest, AnExistingTargetIsReplacedOnlyWhenTheUserAgrees)
 {
     const QString name =
         writeArchive(QStringLiteral("r.zlb"), buildZlb({{"A.TXT", {}, "new", true}}));
     const QString dest = path(QStringLiteral("out"));
     const QString target = makeFile(QStringLiteral("out/A.TXT"), "old");
-    RecordingPrompt prompt;
+    TScriptedUserInterface prompt;
     int extracted = 0;
     TZLBArchive archive;
     archive.OnFileExtracted = [&](const QString&) {
         ++extracted;
     };
-    archive.setPrompt(&prompt);
+    archive.setReportToUser(true);
     ASSERT_TRUE(archive.OpenArchive(name));
     archive.ExtractAll(dest);
     archive.ExtractFile(dest, QStringLiteral("A.TXT"));
     EXPECT_EQ(readFile(target), QByteArray("old"));
     EXPECT_EQ(extracted, 0);
-    EXPECT_EQ(prompt.events, (QStringList{QStringLiteral("replace? ") + target,
-                                          QStringLiteral("replace? ") + target}));
+    EXPECT_EQ(prompt.calls, (QStringList{QStringLiteral("replace? ") + target,
+                                         QStringLiteral("replace? ") + target}));
     prompt.replace = true;
     archive.ExtractFile(dest, QStringLiteral("A.TXT"));
     EXPECT_EQ(readFile(target), QByteArray("new"));
     writeFile(target, "old");
-    archive.setPrompt(nullptr);
+    archive.setReportToUser(false);
     archive.ExtractAll(dest);
     EXPECT_EQ(readFile(target), QByteArray("new"));
     EXPECT_EQ(extracted, 2);

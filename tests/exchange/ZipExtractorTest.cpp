@@ -71,7 +71,6 @@ protected:
     int unzip(const QString& zip, const QStringList& names = {})
     {
         TZipExtractor zipper;
-        zipper.setPrompt(&prompt);
         zipper.setZipName(zip);
         zipper.setDestDir(dest() + QLatin1Char('\\'));
         zipper.setDoAll(names.isEmpty());
@@ -81,7 +80,7 @@ protected:
 
     QTemporaryDir m_dir;
     int m_count = 0;
-    RecordingPrompt prompt;
+    TScriptedUserInterface prompt;
 };
 
 struct FixtureCase
@@ -108,7 +107,7 @@ TEST_P(ZipFixtureTest, ReadsWhatOtherWritersMade)
     const FixtureCase& c = GetParam();
     EXPECT_EQ(unzip(fixture(c.file), c.names), c.extracted);
     EXPECT_EQ(filesIn(dest()), c.files);
-    EXPECT_EQ(prompt.events, c.events);
+    EXPECT_EQ(prompt.calls, c.events);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -157,7 +156,7 @@ INSTANTIATE_TEST_SUITE_P(
                     {},
                     1,
                     {{QStringLiteral("TableList.inf"), kManifest}},
-                    {QStringLiteral("box: Zip Error: Unknown Compression Method")}},
+                    {QStringLiteral("information: Zip Error: Unknown Compression Method")}},
         FixtureCase{"pythonZipfile",
                     "python_zipfile.zip",
                     {},
@@ -288,8 +287,8 @@ TEST_F(ZipTest, ABadEntryLeavesItsFileMissingAndTheOthersComeOut)
     EXPECT_EQ(filesIn(dest()), (Files{{QStringLiteral("capped.txt"), "abc"},
                                       {QStringLiteral("good.txt"), "good"},
                                       {QStringLiteral("huge.txt"), shellPacket()}}));
-    EXPECT_EQ(prompt.events,
-              QStringList{QStringLiteral("box: Zip Error: Unknown Compression Method")});
+    EXPECT_EQ(prompt.calls,
+              QStringList{QStringLiteral("information: Zip Error: Unknown Compression Method")});
 }
 
 struct NameCase
@@ -351,7 +350,6 @@ TEST_F(ZipTest, OverwriteModesDecideAboutExistingFiles)
     const QString zip = write(buildZip({RawZipEntry("a.txt", "new")}));
     const QString target = dest() + QStringLiteral("/a.txt");
     TZipExtractor zipper;
-    zipper.setPrompt(&prompt);
     zipper.setZipName(zip);
     zipper.setDestDir(dest());
     zipper.setDoAll(true);
@@ -364,8 +362,8 @@ TEST_F(ZipTest, OverwriteModesDecideAboutExistingFiles)
     prompt.replace = true;
     EXPECT_EQ(zipper.UnZip(), 1);
     EXPECT_EQ(readFile(target), QByteArray("new"));
-    EXPECT_EQ(prompt.events, (QStringList{QStringLiteral("replace? ") + target,
-                                          QStringLiteral("replace? ") + target}));
+    EXPECT_EQ(prompt.calls, (QStringList{QStringLiteral("replace? ") + target,
+                                         QStringLiteral("replace? ") + target}));
     writeFile(target, "old");
     zipper.setOverwriteMode(TZipExtractor::TOverwriteMode::Always);
     EXPECT_EQ(zipper.UnZip(), 1);

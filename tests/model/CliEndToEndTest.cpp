@@ -287,6 +287,13 @@ TEST_F(CliTest, SectionTwoNumberingAndUseMarks)
     EXPECT_EQ(cell(2, 205, "C1"), QStringLiteral("123"));
 
     ASSERT_EQ(set(2, 205, "C2", QStringLiteral("0.5")).status, 0);
+    // The delete command asks; answered no, nothing changes.
+    const QByteArray before = folder.readData(QStringLiteral("F2TPR2.xml"));
+    r = run({QStringLiteral("delete"), QStringLiteral("2"), QStringLiteral("204"),
+             QStringLiteral("--answer"), QStringLiteral("no")});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, QStringLiteral("Удалить запись?\nRow 204 of section 2 was not deleted\n"));
+    EXPECT_EQ(folder.readData(QStringLiteral("F2TPR2.xml")), before);
     r = run({QStringLiteral("delete"), QStringLiteral("2"), QStringLiteral("204")});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_EQ(rowsOf(2), (std::vector<int>{201, 202, 203, 204}));

@@ -41,16 +41,6 @@ bool ProgramFolder::hasData(const QString& name) const
     return QFile::exists(dataFile(name));
 }
 
-RecordingUserInterface::RecordingUserInterface()
-{
-    setUserInterface(this);
-}
-
-RecordingUserInterface::~RecordingUserInterface()
-{
-    setUserInterface(nullptr);
-}
-
 QByteArray dataPacket(const QStringList& columns, const std::vector<QStringList>& rows)
 {
     QString text = QStringLiteral("<?xml version=\"1.0\" encoding=\"windows-1251\" "

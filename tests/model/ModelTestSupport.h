@@ -12,6 +12,7 @@
 
 #include "MDM.h"
 #include "ReportSections.h"
+#include "ScriptedUserInterface.h"
 #include "UserInterface.h"
 
 // A scratch program folder with a "data" folder; by default the test
@@ -32,18 +33,7 @@ private:
 };
 
 // Remembers what the program would have shown in its error boxes.
-class RecordingUserInterface final : public IUserInterface
-{
-public:
-    RecordingUserInterface();
-    ~RecordingUserInterface() override;
-
-    void showError(const QString& text) override { errors.append(text); }
-    void showApplicationError(const QString& text) override { applicationErrors.append(text); }
-
-    QStringList errors;
-    QStringList applicationErrors;
-};
+using RecordingUserInterface = TScriptedUserInterface;
 
 // A data packet file as the program writes it, from columns "NAME:type[:width]"
 // and rows of attribute texts (already escaped), in Windows-1251.

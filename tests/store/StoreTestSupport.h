@@ -9,6 +9,7 @@
 
 #include "Errors.h"
 #include "FormatSettings.h"
+#include "ScriptedUserInterface.h"
 #include "UserInterface.h"
 #include "ozDataSet.h"
 
@@ -140,17 +141,7 @@ private:
 };
 
 // Captures what the store shows the user while installed.
-class RecordingUi : public IUserInterface
-{
-public:
-    RecordingUi() { setUserInterface(this); }
-    ~RecordingUi() override { setUserInterface(nullptr); }
-    Q_DISABLE_COPY_MOVE(RecordingUi)
-    void showError(const QString& text) override { errors << text; }
-    void showApplicationError(const QString& text) override { appErrors << text; }
-    QStringList errors;
-    QStringList appErrors;
-};
+using RecordingUi = TScriptedUserInterface;
 
 } // namespace storetest
 

@@ -659,8 +659,8 @@ TEST(Filter, ErrorInTheHandlerIsShownAndNavigationContinues)
     });
     s.table.setFiltered(true);
     EXPECT_EQ(s.visibleCodes(), (QList<int>{1, 3}));
-    ASSERT_FALSE(ui.appErrors.isEmpty());
-    EXPECT_EQ(ui.appErrors.front(), QStringLiteral("Сбой фильтра."));
+    ASSERT_FALSE(ui.applicationErrors.isEmpty());
+    EXPECT_EQ(ui.applicationErrors.front(), QStringLiteral("Сбой фильтра."));
 }
 
 TEST(Filter, InsideTheHandlerDataFieldsGiveValuesAndCalculatedFieldsNone)

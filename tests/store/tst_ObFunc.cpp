@@ -109,9 +109,9 @@ TEST(ApplicationErrorDisplay, FullStopIsAddedAfterCharactersSortingAfterIt)
 
     RecordingUi ui;
     ShowApplicationError(std::make_exception_ptr(EAbort()));
-    EXPECT_TRUE(ui.appErrors.isEmpty());
+    EXPECT_TRUE(ui.applicationErrors.isEmpty());
     ShowApplicationError(std::make_exception_ptr(F2tpError(QStringLiteral("Сбой"))));
-    EXPECT_EQ(ui.appErrors, QStringList{QStringLiteral("Сбой.")});
+    EXPECT_EQ(ui.applicationErrors, QStringList{QStringLiteral("Сбой.")});
     ShowErrorBox(QStringLiteral("Текст"));
     EXPECT_EQ(ui.errors, QStringList{QStringLiteral("Текст")});
 }

@@ -15,26 +15,18 @@
 #include "DataSetModel.h"
 #include "Errors.h"
 #include "FormatSettings.h"
-#include "ObFunc.h"
 #include "LookupEdit.h"
 #include "LookupGrid.h"
 #include "LookupList.h"
 #include "OZGrid.h"
+#include "ObFunc.h"
+#include "ScriptedUserInterface.h"
 #include "UserInterface.h"
 #include "Vubor.h"
 #include "ozField.h"
 #include "ozMemoryData.h"
 
 namespace {
-
-// Records what the program would have shown the user.
-class RecordingUi final : public IUserInterface
-{
-public:
-    void showError(const QString& text) override { messages.append(text); }
-    void showApplicationError(const QString& text) override { messages.append(text); }
-    QStringList messages;
-};
 
 // A small table: CODE integer, NAME text, AMOUNT float shown with three decimals.
 std::unique_ptr<TozMemoryData> makeTable(const QList<std::tuple<int, QString, double>>& rows,
@@ -121,19 +113,18 @@ private Q_SLOTS:
     void indicatorHookSeesEveryDrawnRow();
 
 private:
-    RecordingUi m_ui;
+    std::unique_ptr<TScriptedUserInterface> m_ui;
 };
 
 void TestGrids::init()
 {
-    m_ui.messages.clear();
-    setUserInterface(&m_ui);
+    m_ui = std::make_unique<TScriptedUserInterface>();
     FormatSettings::setDecimalSeparator(QLatin1Char(','));
 }
 
 void TestGrids::cleanup()
 {
-    setUserInterface(nullptr);
+    m_ui.reset();
     if (TListForm* form = ListForm())
         form->dataSource()->setDataSet(nullptr);
 }
@@ -320,7 +311,7 @@ void TestGrids::typedNumberUsesTheLocaleSeparatorAndPostsOnLeavingTheRow()
     table->first();
     QCOMPARE(table->fieldByName(QStringLiteral("AMOUNT")).asFloat(), 2.5);
     QCOMPARE(cellText(*grid.model(), 0, 1), QStringLiteral("2,500"));
-    QVERIFY(m_ui.messages.isEmpty());
+    QVERIFY(m_ui->calls.isEmpty());
 }
 
 void TestGrids::refusedEditOpensNoEditor()
@@ -340,7 +331,7 @@ void TestGrids::refusedEditOpensNoEditor()
     QTest::keyClick(&grid, Qt::Key_F2);
     QVERIFY(!grid.cellEditor());
     QCOMPARE(table->state(), TDataSetState::dsBrowse);
-    QVERIFY(m_ui.messages.isEmpty());
+    QVERIFY(m_ui->calls.isEmpty());
 }
 
 void TestGrids::rejectedTextKeepsEditorAndValue()
@@ -360,8 +351,9 @@ void TestGrids::rejectedTextKeepsEditorAndValue()
     QVERIFY(editor);
     QTest::keyClicks(editor, QStringLiteral("bc"));
     QTest::keyClick(editor, Qt::Key_Return);
-    QCOMPARE(m_ui.messages.size(), 1);
-    QVERIFY(m_ui.messages.front().startsWith(QStringLiteral("'abc' is not a valid integer value")));
+    QCOMPARE(m_ui->calls.size(), 1);
+    QVERIFY(m_ui->calls.front().startsWith(
+        QStringLiteral("application error: 'abc' is not a valid integer value")));
     QCOMPARE(grid.cellEditor(), editor);
     QCOMPARE(qobject_cast<QLineEdit*>(editor)->text(), QStringLiteral("abc"));
     QCOMPARE(table->fieldByName(QStringLiteral("CODE")).asInteger(), 1);
@@ -394,7 +386,7 @@ void TestGrids::failedPostKeepsRowInEditState()
     QTest::keyClick(editor, Qt::Key_Return);
     QTRY_VERIFY(!grid.cellEditor());
     QTest::keyClick(&grid, Qt::Key_Down);
-    QCOMPARE(m_ui.messages, QStringList{QStringLiteral("Выброс больше 100 т.")});
+    QCOMPARE(m_ui->calls, QStringList{QStringLiteral("application error: Выброс больше 100 т.")});
     QCOMPARE(table->state(), TDataSetState::dsEdit);
     QCOMPARE(table->fieldByName(QStringLiteral("AMOUNT")).asFloat(), 500.0);
     QCOMPARE(grid.currentIndex().row(), 0);
@@ -517,8 +509,8 @@ void TestGrids::locateFieldTextMatchesEditText()
     QVERIFY(table->locate(QStringLiteral("CODE"), startCode));
     TField* field = text == QStringLiteral("12") ? &table->fieldByName(QStringLiteral("CODE"))
                                                  : &table->fieldByName(QStringLiteral("NAME"));
-    const bool found = LocateFieldText(
-        *table, field, text, TLocateOptions::fromInt(options), forward, next, fromStart);
+    const bool found = LocateFieldText(*table, field, text, TLocateOptions::fromInt(options),
+                                       forward, next, fromStart);
     QCOMPARE(found, expectedCode != 0);
     QCOMPARE(table->fieldByName(QStringLiteral("CODE")).asInteger(),
              found ? expectedCode : startCode);
@@ -546,8 +538,8 @@ void TestGrids::locateFieldTextFiresAfterScrollOnceOnMatchOnly()
     QCOMPARE(moved.front().front().toInt(), 5);
     scrolls = 0;
     QVERIFY(!LocateFieldText(*table, &table->fieldByName(QStringLiteral("NAME")),
-                                         QStringLiteral("Цинк"), TLocateOption::loPartialKey, true,
-                                         false, true));
+                             QStringLiteral("Цинк"), TLocateOption::loPartialKey, true, false,
+                             true));
     QCOMPARE(scrolls, 0);
     QCOMPARE(table->fieldByName(QStringLiteral("CODE")).asInteger(), 150);
     QVERIFY(table->AfterScroll);
@@ -798,7 +790,7 @@ void TestGrids::listPickerChoosesValueIntoEditedRecord()
     QCOMPARE(f.section->state(), TDataSetState::dsBrowse);
     QCOMPARE(f.section->fieldByName(QStringLiteral("CODE")).asInteger(), 124);
     QCOMPARE(cellText(*f.grid->model(), 2, 0), QStringLiteral("124"));
-    QVERIFY(m_ui.messages.isEmpty());
+    QVERIFY(m_ui->calls.isEmpty());
 }
 
 void TestGrids::listPickerEscLeavesRecordUnchanged()
@@ -950,7 +942,7 @@ void TestGrids::dbEditEntersTextAndMovesRecordsWithPageKeys()
     QTest::keyClicks(edit, QStringLiteral("9"));
     QCOMPARE(table->state(), TDataSetState::dsBrowse);
     QCOMPARE(table->fieldByName(QStringLiteral("AMOUNT")).asFloat(), 3.25);
-    QVERIFY(m_ui.messages.isEmpty());
+    QVERIFY(m_ui->calls.isEmpty());
 }
 
 void TestGrids::lookupEditEnterChoosesFromTheList()

@@ -6,8 +6,10 @@
 #include <QScreen>
 #include <QtTest>
 
+#include "DesktopInterface.h"
 #include "Errors.h"
 #include "MessageF.h"
+#include "UserInterface.h"
 
 class TestMessageF : public QObject
 {
@@ -24,6 +26,11 @@ private Q_SLOTS:
     void textFitsBesideTheAnimation();
     void animationRuns();
     void paintedBeforeShowReturns();
+
+private:
+    // The core's wait message guard reaches the window through the program's interface.
+    TDesktopInterface m_desktop;
+    UserInterfaceGuard m_installed{m_desktop};
 };
 
 namespace {

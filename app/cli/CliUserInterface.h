@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QStringList>
+
+#include "UserInterface.h"
+
+class QTextStream;
+
+// f2tp-cli's user interface: what the program would show goes to standard
+// error, and its questions are answered from the command-line options
+//   --answer yes|no|cancel          every Yes/No(/Cancel) question (default yes:
+//                                   the command itself is the user's request)
+//   --on-bad-value skip|skip-all|abort   the import's question (default abort)
+//   --replace yes|no                replacing an existing file (default yes)
+// No wait message, cursor or progress is shown.
+class TCliUserInterface final : public IUserInterface
+{
+public:
+    explicit TCliUserInterface(QTextStream& err);
+    Q_DISABLE_COPY_MOVE(TCliUserInterface)
+
+    // Takes the options above out of the arguments; a bad value throws
+    // CliUsageError.
+    QStringList takeOptions(QStringList args);
+
+    void showError(const QString& text) override;
+    void showApplicationError(const QString& text) override;
+    void showWarning(const QString& caption, const QString& text) override;
+    void showInformation(const QString& caption, const QString& text) override;
+    TAnswer ask(const QString& caption, const QString& text, TQuestionButtons buttons) override;
+    TSkipAnswer askSkip(const QString& text) override;
+    bool replaceFile(const QString& fileName) override;
+    void logProblem(const QString& text) override;
+    void showWaitMessage(const QString&) override {}
+    void hideWaitMessage() override {}
+    void beginBusy() override {}
+    void endBusy() override {}
+    void setProgressMaximum(int) override {}
+    void setProgressPosition(int) override {}
+    void setProgressStatus(const QString&) override {}
+
+private:
+    void write(const QString& caption, const QString& text);
+
+    QTextStream& m_err;
+    TAnswer m_answer = TAnswer::Yes;
+    TSkipAnswer m_skipAnswer = TSkipAnswer::Abort;
+    bool m_replace = true;
+};
