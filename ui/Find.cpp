@@ -21,7 +21,7 @@ QGroupBox* radioGroup(QWidget* parent, const QString& title, QRadioButton*& firs
 {
     auto* group = new QGroupBox(title, parent);
     auto* layout = new QVBoxLayout(group);
-    layout->setContentsMargins(6, 2, 6, 2);
+    layout->setContentsMargins(3, 2, 1, 2);
     layout->setSpacing(0);
     first = new QRadioButton(firstText, group);
     second = new QRadioButton(secondText, group);
@@ -57,7 +57,7 @@ TFindForm::~TFindForm() = default;
 void TFindForm::buildControls()
 {
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(8, 6, 8, 6);
+    layout->setContentsMargins(5, 6, 5, 6);
     layout->setSpacing(3);
     auto* label = new QLabel(QStringLiteral("Текст для поиска"), this);
     m_text = new QLineEdit(this);
@@ -66,13 +66,16 @@ void TFindForm::buildControls()
     layout->addWidget(m_text);
 
     auto* groups = new QHBoxLayout;
+    groups->setSpacing(4);
     m_direction = radioGroup(this, QStringLiteral("Направление"), m_forward,
                              QStringLiteral("Вперед"), m_backward, QStringLiteral("Назад"));
     m_origin =
         radioGroup(this, QStringLiteral("Искать"), m_fromCurrent,
                    QStringLiteral("С текущей позиции"), m_fromStart, QStringLiteral("С начала"));
-    groups->addWidget(m_direction, 2);
-    groups->addWidget(m_origin, 3);
+    // "С текущей позиции" is the widest text; the direction group takes what is left.
+    m_origin->setMinimumWidth(m_origin->sizeHint().width());
+    groups->addWidget(m_direction);
+    groups->addWidget(m_origin, 1);
     layout->addLayout(groups);
 
     auto* boxes = new QGridLayout;

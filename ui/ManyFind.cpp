@@ -1,6 +1,8 @@
 #include "ManyFind.h"
 
 #include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
@@ -25,6 +27,7 @@ TManyFindForm::TManyFindForm(QWidget* owner, const QList<TBookmark>& bookmarks,
     connect(m_grid, &QAbstractItemView::doubleClicked, this, &TManyFindForm::choose);
     connect(m_choose, &QPushButton::clicked, this, &TManyFindForm::choose);
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
+    m_grid->installEventFilter(this);
 }
 
 TManyFindForm::~TManyFindForm()
@@ -55,6 +58,9 @@ void TManyFindForm::buildControls()
 
 void TManyFindForm::fill(TDBLocateGrid& source)
 {
+    // The source's widths only fit with its face and row height.
+    m_grid->setFont(source.font());
+    m_grid->verticalHeader()->setDefaultSectionSize(source.verticalHeader()->defaultSectionSize());
     TDataSetModel* model = source.dataModel();
     QList<TField*> sourceFields;
     for (int c = 0; c < source.columnsCount(); ++c) {
@@ -90,6 +96,20 @@ void TManyFindForm::choose()
         return;
     m_chosen = m_bookmarks.at(index);
     accept();
+}
+
+bool TManyFindForm::eventFilter(QObject* watched, QEvent* event)
+{
+    // The read-only grid would swallow Enter; here it means the default button.
+    if (watched == m_grid && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+            key->modifiers() == Qt::NoModifier) {
+            choose();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void TManyFindForm::showEvent(QShowEvent* event)

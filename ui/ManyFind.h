@@ -17,7 +17,7 @@ class TOZGrid;
 // record of the source grid's data set, in the columns the source grid shows.
 // Filling it moves the source data set through the matches, so it is built
 // while the caller holds that data set's controls and scroll events back.
-// "Выбор" or a double click closes it accepted; "Отмена" rejected.
+// "Выбор", Enter or a double click closes it accepted; "Отмена" or Esc rejected.
 class TManyFindForm final : public QDialog
 {
     Q_OBJECT
@@ -35,6 +35,7 @@ public:
     QPushButton* cancelButton() const { return m_cancel; }
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:

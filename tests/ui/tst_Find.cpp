@@ -327,13 +327,14 @@ void TestFind::resultsWindowShowsTheVisibleColumnsAndChooses()
                      QStringLiteral("Наименование"));
             QCOMPARE(grid->gridColumn(0)->fieldName(), QStringLiteral("CODE"));
             QCOMPARE(grid->columnWidth(1), 230);
+            QCOMPARE(grid->font(), f.grid.font());
             QCOMPARE(results.resultTable().fieldByName(QStringLiteral("CODE")).dataType(),
                      TFieldType::ftInteger);
             QCOMPARE(grid->model()->rowCount(), 2);
             QCOMPARE(grid->model()->index(1, 1).data().toString(), QStringLiteral("Серы диоксид"));
             QCOMPARE(grid->currentIndex().row(), 0);
             QTest::keyClick(grid, Qt::Key_Down);
-            QTest::mouseClick(results.chooseButton(), Qt::LeftButton);
+            QTest::keyClick(grid, Qt::Key_Return);
             looked = true;
         });
     });
@@ -354,6 +355,14 @@ void TestFind::resultsWindowShowsTheVisibleColumnsAndChooses()
     });
     QVERIFY(looked);
     QCOMPARE(f.code(), 301);
+
+    search(f, QStringLiteral("диоксид"), [&](TFindForm&) {
+        whenModal<TManyFindForm>([&](TManyFindForm& results) {
+            QTest::keyClick(results.grid(), Qt::Key_Down);
+            QTest::mouseClick(results.chooseButton(), Qt::LeftButton);
+        });
+    });
+    QCOMPARE(f.code(), 330);
 }
 
 void TestFind::cancellingTheResultsWindowReturnsSilently()
