@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 
+#include "Errors.h"
 #include "UserInterface.h"
 
 namespace {
@@ -508,22 +509,88 @@ bool LocateFieldText(TDataSet& dataSet, TField* field, const QString& text, TLoc
     });
 }
 
-bool FindInFields(TDataSet& dataSet, const QList<TField*>& fields, const QString& text,
-                  TLocateOptions options, bool forward, bool fromCurrent)
+namespace {
+
+// The record test of the search dialog: any listed field whose edit text
+// contains the text (loPartialKey) or equals it, both upper-cased with
+// loCaseInsensitive; empty texts never match.
+class FieldsMatch
 {
-    const bool caseInsensitive = options.testFlag(TLocateOption::loCaseInsensitive);
-    const bool partial = options.testFlag(TLocateOption::loPartialKey);
-    const QString key = caseInsensitive ? text.toUpper() : text;
-    return scan(dataSet, forward, !fromCurrent, fromCurrent, [&] {
-        for (TField* field : fields) {
+public:
+    FieldsMatch(const QList<TField*>& fields, const QString& text, TLocateOptions options)
+        : m_fields(fields)
+        , m_caseInsensitive(options.testFlag(TLocateOption::loCaseInsensitive))
+        , m_partial(options.testFlag(TLocateOption::loPartialKey))
+        , m_key(m_caseInsensitive ? text.toUpper() : text)
+    {
+    }
+
+    bool operator()() const
+    {
+        if (m_key.isEmpty())
+            return false;
+        for (TField* field : m_fields) {
             QString value = field->editText();
-            if (caseInsensitive)
+            if (m_caseInsensitive)
                 value = value.toUpper();
-            if (value.isEmpty() || key.isEmpty())
-                continue;
-            if (partial ? value.contains(key) : value == key)
+            if (!value.isEmpty() && (m_partial ? value.contains(m_key) : value == m_key))
                 return true;
         }
         return false;
-    });
+    }
+
+private:
+    const QList<TField*>& m_fields;
+    bool m_caseInsensitive;
+    bool m_partial;
+    QString m_key;
+};
+
+void returnTo(TDataSet& dataSet, const TBookmark& remembered)
+{
+    if (remembered && dataSet.bookmarkValid(remembered))
+        dataSet.gotoBookmark(remembered);
+}
+
+} // namespace
+
+bool FindInFields(TDataSet& dataSet, const QList<TField*>& fields, const QString& text,
+                  TLocateOptions options, bool forward, bool fromCurrent)
+{
+    return scan(dataSet, forward, !fromCurrent, fromCurrent, FieldsMatch(fields, text, options));
+}
+
+bool FindAllMatches(TDataSet& dataSet, const QList<TField*>& fields, TLocateOptions options,
+                    const QString& text, const TChooseMatchEvent& choose)
+{
+    const FieldsMatch matches(fields, text, options);
+    bool cancelled = false;
+    TBookmark target;
+    {
+        ScanGuard guard(dataSet);
+        const TBookmark remembered = dataSet.bookmark();
+        try {
+            QList<TBookmark> found;
+            for (dataSet.first(); !dataSet.eof(); dataSet.next())
+                if (matches())
+                    found.append(dataSet.bookmark());
+            if (found.size() == 1)
+                target = found.front();
+            else if (found.size() > 1)
+                target = choose ? choose(found) : TBookmark();
+            cancelled = found.size() > 1 && !target;
+            if (target)
+                dataSet.gotoBookmark(target);
+            else
+                returnTo(dataSet, remembered);
+        } catch (...) {
+            returnTo(dataSet, remembered);
+            throw;
+        }
+    }
+    if (cancelled)
+        throw EAbort();
+    if (target && dataSet.AfterScroll)
+        dataSet.AfterScroll(dataSet);
+    return bool(target);
 }

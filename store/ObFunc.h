@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 
 #include <QChar>
@@ -65,3 +66,14 @@ bool LocateFieldText(TDataSet& dataSet, TField* field, const QString& text, TLoc
 // record. Otherwise as LocateFieldText.
 bool FindInFields(TDataSet& dataSet, const QList<TField*>& fields, const QString& text,
                   TLocateOptions options, bool forward, bool fromCurrent);
+
+// Picks one of several matches, given in data set order; an empty bookmark
+// means the user chose none.
+using TChooseMatchEvent = std::function<TBookmark(const QList<TBookmark>& matches)>;
+
+// Every record from the first that matches as in FindInFields. None: false,
+// the cursor returns. One: it becomes current. Several: Choose picks one; it
+// runs while controls are still suspended and may move the cursor. No choice
+// returns the cursor and throws EAbort. AfterScroll fires once on success.
+bool FindAllMatches(TDataSet& dataSet, const QList<TField*>& fields, TLocateOptions options,
+                    const QString& text, const TChooseMatchEvent& choose);

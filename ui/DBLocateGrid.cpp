@@ -13,7 +13,9 @@
 #include <QStyledItemDelegate>
 
 #include "Errors.h"
+#include "Find.h"
 #include "FormatSettings.h"
+#include "GridSearch.h"
 #include "ObFunc.h"
 #include "UserInterface.h"
 #include "ozField.h"
@@ -301,6 +303,8 @@ TDBLocateGrid::~TDBLocateGrid()
 {
     // The model goes before the delegate and the header that refer to this grid.
     setModel(nullptr);
+    // The dialog belongs to the window but searches this grid.
+    delete m_findForm.data();
 }
 
 TDataSource* TDBLocateGrid::dataSource() const
@@ -420,6 +424,23 @@ void TDBLocateGrid::setLocNameFields(const QString& names)
     for (const QString& part : parts)
         if (!part.trimmed().isEmpty())
             m_locFieldList.append(part.trimmed());
+}
+
+TFindForm* TDBLocateGrid::findForm()
+{
+    if (!m_findForm)
+        m_findForm = new TFindForm(window());
+    return m_findForm;
+}
+
+void TDBLocateGrid::showFindDialog(TField* field)
+{
+    TFindForm* form = findForm();
+    form->setOnFind(
+        [this, field](const TFindRequest& request) { return GridFind(*this, field, request); });
+    form->setAllFieldsShown(true);
+    form->exec();
+    setFocus();
 }
 
 QLineEdit* TDBLocateGrid::locateBox() const
@@ -684,12 +705,11 @@ void TDBLocateGrid::handleKey(QKeyEvent* event)
         }
         break;
     case Qt::Key_F:
-        if ((mods & Qt::ControlModifier) && !m_locateMode && OnSearch) {
+        if ((mods & Qt::ControlModifier) && !m_locateMode) {
             TField* field = selectedField();
             if (!field)
                 field = m_model->columnField(firstFieldColumn());
-            OnSearch(*this, field);
-            setFocus();
+            showFindDialog(field);
             event->accept();
             return;
         }

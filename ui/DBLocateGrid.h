@@ -12,6 +12,7 @@
 class QLineEdit;
 class QStyleOptionViewItem;
 class TField;
+class TFindForm;
 class TGridDelegate;
 
 // A data grid over a table (through a data source) that locates rows while
@@ -32,8 +33,6 @@ public:
     // Called after the indicator cell of a data row is drawn.
     using TDrawIndicatorEvent =
         std::function<void(TDBLocateGrid& sender, int row, const QRect& rect, QStyle::State state)>;
-    // Opens the grid's search dialog for the field searched by default.
-    using TSearchEvent = std::function<void(TDBLocateGrid& sender, TField* field)>;
 
     explicit TDBLocateGrid(QWidget* parent = nullptr);
     ~TDBLocateGrid() override;
@@ -74,14 +73,18 @@ public:
 
     TIncrementLocateEvent OnIncrementLocate;
     TDrawIndicatorEvent OnDrawIndicator;
-    // Ctrl+F does nothing until a search dialog is installed here.
-    TSearchEvent OnSearch;
 
     // Leaves locate mode, when it is on, and clears the pending flag.
     virtual void StopLocate();
     bool locateMode() const { return m_locateMode; }
     QString locateText() const { return m_locateText; }
     QLineEdit* locateBox() const;
+
+    // The grid's search dialog (Ctrl+F): created on first use, owned by the
+    // grid's window, kept while the grid lives.
+    TFindForm* findForm();
+    // Opens the search dialog modally for the field searched without "По всем полям".
+    void showFindDialog(TField* field);
 
     // The open in-place editor of the current cell, if any.
     QWidget* cellEditor() const;
@@ -143,6 +146,7 @@ private:
     QStringList m_locFieldList;
     QString m_locLabelName;
     QPointer<QLineEdit> m_locateBox;
+    QPointer<TFindForm> m_findForm;
     QString m_locateField;
     QString m_locateText;
     bool m_locateMode = false;

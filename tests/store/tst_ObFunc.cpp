@@ -189,3 +189,66 @@ TEST(FindInFields, AnyFieldContainingTheTextFromCurrentOrFromTheStart)
     EXPECT_TRUE(FindInFields(c.table, fields, QStringLiteral("Омск"), {}, false, false));
     EXPECT_EQ(c.code->asInteger(), 3);
 }
+
+TEST(FindAllMatches, OneMatchMovesThereSeveralAskWhichNoneOrNoChoiceReturns)
+{
+    Cities c;
+    const QList<TField*> fields{c.name};
+    c.table.next();
+    c.afterScroll = 0;
+    int asked = 0;
+    QList<TBookmark> offered;
+    const auto chooseThird = [&](const QList<TBookmark>& matches) {
+        ++asked;
+        offered = matches;
+        c.table.first(); // the results window reads the records itself
+        return matches.at(2);
+    };
+    EXPECT_TRUE(FindAllMatches(c.table, fields, both, QStringLiteral("омск"), chooseThird));
+    EXPECT_EQ(c.code->asInteger(), 3);
+    EXPECT_EQ(asked, 0) << "a single match is taken without asking";
+    EXPECT_EQ(c.afterScroll, 1);
+
+    c.afterScroll = 0;
+    EXPECT_TRUE(FindAllMatches(c.table, fields, both, QStringLiteral("ск"), chooseThird));
+    EXPECT_EQ(c.code->asInteger(), 3);
+    EXPECT_EQ(c.afterScroll, 1);
+    ASSERT_EQ(offered.size(), 4);
+    for (int i = 0; i < 4; ++i) {
+        c.table.gotoBookmark(offered.at(i));
+        EXPECT_EQ(c.code->asInteger(), i + 1) << "matches come in data set order";
+    }
+
+    c.table.first();
+    c.afterScroll = 0;
+    EXPECT_FALSE(FindAllMatches(c.table, fields, TLocateOption::loPartialKey, QStringLiteral("СК"),
+                                chooseThird))
+        << "case-sensitive: capitals do not find lower-case letters";
+    EXPECT_EQ(c.code->asInteger(), 1);
+    EXPECT_EQ(c.afterScroll, 0);
+}
+
+TEST(FindAllMatches, NoChoiceOrAFailingChoiceReturnsToTheRecordItStartedOn)
+{
+    Cities c;
+    const QList<TField*> fields{c.code, c.name};
+    c.table.next();
+    c.afterScroll = 0;
+    EXPECT_THROW(FindAllMatches(c.table, fields, both, QStringLiteral("м"),
+                                [&](const QList<TBookmark>&) {
+                                    c.table.last();
+                                    return TBookmark();
+                                }),
+                 EAbort);
+    EXPECT_EQ(c.code->asInteger(), 2);
+    EXPECT_THROW(FindAllMatches(c.table, fields, both, QStringLiteral("м"),
+                                [&](const QList<TBookmark>&) -> TBookmark {
+                                    c.table.last();
+                                    throw F2tpError(QStringLiteral("Сбой"));
+                                }),
+                 F2tpError);
+    EXPECT_EQ(c.code->asInteger(), 2);
+    EXPECT_EQ(c.afterScroll, 0);
+    EXPECT_FALSE(c.table.controlsDisabled());
+    ASSERT_TRUE(c.table.AfterScroll);
+}

@@ -96,7 +96,6 @@ private Q_SLOTS:
     void incrementalLocateIgnoresCaseAndStepsWithF3();
     void caseSensitiveLocateDoesNotFoldCyrillic();
     void typingWhileEditingNeverLocates();
-    void ctrlFCallsTheSearchHookOnlyWhenInstalled();
     void listTitlesSplitLikeTheProgramsLists_data();
     void listTitlesSplitLikeTheProgramsLists();
     void listPickerChoosesValueIntoEditedRecord();
@@ -647,31 +646,6 @@ void TestGrids::typingWhileEditingNeverLocates()
     QVERIFY(!grid.locateMode());
     QCOMPARE(table->fieldByName(QStringLiteral("CODE")).asInteger(), 703);
     QVERIFY(grid.cellEditor());
-}
-
-void TestGrids::ctrlFCallsTheSearchHookOnlyWhenInstalled()
-{
-    auto table = pollutants();
-    TDataSource source;
-    source.setDataSet(table.get());
-    TDBLocateGrid grid;
-    grid.addColumn(QString(), QStringLiteral("пусто"));
-    grid.addColumn(QStringLiteral("NAME"));
-    grid.setReadOnly(true);
-    grid.setDataSource(&source);
-    grid.show();
-    grid.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&grid));
-    grid.setFocus();
-    grid.setSelectedColumn(0);
-    QTest::keyClick(&grid, Qt::Key_F, Qt::ControlModifier);
-    QVERIFY(!grid.locateMode());
-    QString searched;
-    grid.OnSearch = [&](TDBLocateGrid&, TField* field) {
-        searched = field ? field->fieldName() : QStringLiteral("-");
-    };
-    QTest::keyClick(&grid, Qt::Key_F, Qt::ControlModifier);
-    QCOMPARE(searched, QStringLiteral("NAME"));
 }
 
 // ---------------------------------------------------------------- pick list and picker
