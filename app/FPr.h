@@ -1,12 +1,9 @@
 #pragma once
 
 #include <memory>
-#include <utility>
 
 #include <QDialog>
 #include <QString>
-
-#include "ozMemoryData.h"
 
 class QAction;
 class QComboBox;
@@ -17,13 +14,13 @@ class QToolButton;
 class TDM;
 class TDataSource;
 class TOZDBEdit;
+class TOrganisationCard;
 
-// The organisation card: edits the single row of PrTable (the reporting
-// organisation) and chooses its district or city, which becomes the single
-// row of spisokkr. The organisation code KOD is composed of the INN part
-// (at least 8 characters) and the subdivision code typed into two unbound
-// edits. "Сохранить" writes both tables; closing the card in any other way
-// drops the unsaved changes of the card row (the region row stays as chosen).
+// The organisation card's window over TOrganisationCard, which holds its
+// rules: the bound edits of PrTable, the federal subject list, the two code
+// edits, the district or city picker, "Сохранить" and "Отмена". Closing the
+// card in any other way than "Сохранить" drops the unsaved changes of the
+// card row (the region row stays as chosen).
 class TPrForm final : public QDialog
 {
     Q_OBJECT
@@ -34,13 +31,7 @@ public:
     ~TPrForm() override;
     Q_DISABLE_COPY_MOVE(TPrForm)
 
-    // The INN part: the text trimmed. The subdivision code: the text trimmed
-    // when it reads as a 64-bit integer other than 0, else empty.
-    static QString InnPart(const QString& text);
-    static QString SubdivisionCode(const QString& text);
-    // KOD split back into the INN part and the subdivision code: the INN part
-    // is the length of INN when KOD begins with a non-empty INN, else 8.
-    static std::pair<QString, QString> SplitKod(const QString& kod, const QString& inn);
+    TOrganisationCard& card() { return *m_card; }
 
     // The focus left the INN part or the subdivision code: a changed text is
     // checked; false when the INN part was rejected ("Неверный код").
@@ -68,16 +59,18 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void FormCreate();
     void buildControls();
+    QWidget* buildTopRows();
+    QWidget* buildParentGroup();
+    QWidget* buildOwnGroup();
+    QLayout* buildButtons();
+    TOZDBEdit* boundEdit(const QString& fieldName);
     void updateVubAct();
-    // Ends a pending edit of the card row (unsaved changes are dropped).
-    void cancelCardEdit() noexcept;
-    QString selectedKobl() const;
+    void showCodeEdits();
 
     TDM& m_dm;
-    // The tables go after the data sources that point at them.
-    TozMemoryData m_oblDS{QStringLiteral("OblDS")};
+    // The card goes after the data sources and controls that show its tables.
+    std::unique_ptr<TOrganisationCard> m_card;
     std::unique_ptr<TDataSource> m_prSource;
     std::unique_ptr<TDataSource> m_regSource;
     QWidget* m_content = nullptr;
@@ -91,8 +84,6 @@ private:
     QList<TOZDBEdit*> m_digitEdits;
     QPushButton* m_saveButton = nullptr;
     QPushButton* m_cancelButton = nullptr;
-    // The INN part or the subdivision code was typed since last accepted.
-    bool m_kodChanged = false;
     // Set once the card is closing: leaving an edit then checks nothing.
     bool m_closing = false;
 };

@@ -1,6 +1,8 @@
 #include "PickerFrame.h"
 
 #include <QDialog>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -16,5 +18,8 @@ PickerFrame createPickerFrame(QDialog& dialog)
     auto* bar = new QToolBar(content);
     bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
     layout->addWidget(bar);
+    // A moved dialog keeps its place when shown instead of going over its parent.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        dialog.move(screen->availableGeometry().center() - dialog.rect().center());
     return PickerFrame{content, layout, bar};
 }

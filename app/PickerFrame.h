@@ -15,4 +15,6 @@ struct PickerFrame
     QToolBar* bar;
 };
 
+// Also centres the dialog, already at its fixed size, on the desktop rather
+// than over the window that opened it.
 PickerFrame createPickerFrame(QDialog& dialog);

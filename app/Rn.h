@@ -5,16 +5,17 @@
 #include <QDialog>
 #include <QString>
 
-#include "ozMemoryData.h"
+#include "RegionPicker.h"
 
 class QAction;
 class TDataSource;
 class TOZGrid;
+class TozMemoryData;
 
-// The district picker: the districts and the cities listed with them of one
-// federal subject, from the region classifier "klreg.xml" sorted by name.
-// "Выбор" returns the current row's code, short name and ОКАТО code;
-// "Города" lets the user pick a city of the current district instead.
+// The district picker's window over TRegionPicker: the districts and the
+// cities listed with them of one federal subject, by name. "Выбор" returns
+// the current row's territory; "Города" lets the user pick a city of the
+// current district instead.
 class TRnForm final : public QDialog
 {
     Q_OBJECT
@@ -26,38 +27,28 @@ public:
     Q_DISABLE_COPY_MOVE(TRnForm)
 
     // The result of "Выбор" or of the city picker; empty until then.
-    const QString& code() const { return m_code; }
-    const QString& shortName() const { return m_shortName; }
-    const QString& okato() const { return m_okato; }
+    const TTerritory& territory() const { return m_result; }
+    const QString& code() const { return m_result.code; }
+    const QString& shortName() const { return m_result.shortName; }
+    const QString& okato() const { return m_result.okato; }
 
-    TozMemoryData& RnDS() { return m_rnDS; }
+    TozMemoryData& RnDS() { return m_picker.RnDS(); }
     QAction* chooseAction() const { return m_chooseAct; }
     QAction* citiesAction() const { return m_citiesAct; }
     QAction* backAction() const { return m_backAct; }
     TOZGrid* grid() const { return m_grid; }
 
-    // A row is shown when its code begins with the subject's code and it is a
-    // district (kind 4) or a city listed with the districts (kind 7 with "00"
-    // as the third and fourth characters of the code).
-    static bool RnDSFilterRecord(const QString& kod, int tip, const QString& kobl);
-    // "<name> район" for a district, "г.<name>" otherwise.
-    static QString ShortName(const QString& name, int tip);
-
 private:
     void chooseExecute();
     void citiesExecute();
-    void setDistrictFilter();
 
-    QString m_kobl;
-    // The table goes after the data source that points at it.
-    TozMemoryData m_rnDS{QStringLiteral("RnDS")};
+    // The picker goes after the data source that shows its table.
+    TRegionPicker m_picker;
     std::unique_ptr<TDataSource> m_source;
     QWidget* m_content = nullptr;
     TOZGrid* m_grid = nullptr;
     QAction* m_chooseAct = nullptr;
     QAction* m_citiesAct = nullptr;
     QAction* m_backAct = nullptr;
-    QString m_code;
-    QString m_shortName;
-    QString m_okato;
+    TTerritory m_result;
 };

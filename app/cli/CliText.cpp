@@ -1,5 +1,13 @@
 #include "CliText.h"
 
+#include <QDir>
+#include <QStringList>
+#include <QTextStream>
+
+#include "Errors.h"
+#include "ozField.h"
+#include "ozMemoryData.h"
+
 QString cliEscaped(const QString& text)
 {
     QString out;
@@ -23,4 +31,25 @@ QString cliEscaped(const QString& text)
         }
     }
     return out;
+}
+
+void cliPrintTable(TozMemoryData& table, QTextStream& out)
+{
+    QStringList line;
+    for (int i = 0; i < table.fieldCount(); ++i)
+        line << cliEscaped(table.field(i).fieldName());
+    out << line.join(u'\t') << '\n';
+    for (table.first(); !table.eof(); table.next()) {
+        line.clear();
+        for (int i = 0; i < table.fieldCount(); ++i)
+            line << cliEscaped(table.field(i).displayText());
+        out << line.join(u'\t') << '\n';
+    }
+}
+
+QString cliProgramFolder(const QString& dir)
+{
+    if (dir.isEmpty() || !QDir(dir).exists())
+        throw F2tpError(QStringLiteral("No such program folder: ") + dir);
+    return QDir(dir).absolutePath();
 }

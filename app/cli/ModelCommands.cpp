@@ -2,7 +2,6 @@
 // folder, edited through the data module's rules as the main window edits them.
 #include <climits>
 
-#include <QDir>
 #include <QTextStream>
 
 #include "CliCommand.h"
@@ -86,7 +85,7 @@ class ModelSession
 {
 public:
     explicit ModelSession(const QString& programDir)
-        : m_dm(checkedFolder(programDir))
+        : m_dm(cliProgramFolder(programDir))
         , m_logic(m_dm)
     {
         m_logic.ReadSettings();
@@ -114,13 +113,6 @@ public:
     }
 
 private:
-    static QString checkedFolder(const QString& dir)
-    {
-        if (dir.isEmpty() || !QDir(dir).exists())
-            throw F2tpError(QStringLiteral("No such program folder: ") + dir);
-        return QDir(dir).absolutePath();
-    }
-
     TDM m_dm;
     TReportSections m_logic;
 };
@@ -152,22 +144,6 @@ QString rowMissing(int section, int row)
     return QStringLiteral("Section %1 has no row %2").arg(section).arg(row);
 }
 
-void printTable(TozMemoryData& table, QTextStream& out)
-{
-    QStringList line;
-    for (int i = 0; i < table.fieldCount(); ++i)
-        line << cliEscaped(table.field(i).fieldName());
-    out << line.join(u'\t') << '\n';
-    table.first();
-    while (!table.eof()) {
-        line.clear();
-        for (int i = 0; i < table.fieldCount(); ++i)
-            line << cliEscaped(table.field(i).displayText());
-        out << line.join(u'\t') << '\n';
-        table.next();
-    }
-}
-
 int sectionsCommand(const QStringList& rawArgs, CliContext& ctx)
 {
     const QStringList args = applyDecimalSeparator(rawArgs);
@@ -179,7 +155,7 @@ int sectionsCommand(const QStringList& rawArgs, CliContext& ctx)
     for (int section = 1; section <= 5; ++section) {
         TozMemoryData& table = session.dm().sectionTable(section);
         ctx.out << table.name() << '\n';
-        printTable(table, ctx.out);
+        cliPrintTable(table, ctx.out);
         ctx.out << '\n';
     }
     return 0;

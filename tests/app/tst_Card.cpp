@@ -5,9 +5,11 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolBar>
@@ -109,7 +111,7 @@ private Q_SLOTS:
     void init();
     void cleanup();
     void organisationCommandIsOnTheLowerToolBar();
-    void codeIsComposedAndSplit();
+    void ownDetailsStandInTheirGroup();
     void pickersFilterAndNameTheTerritory();
     void cardSavesCodeAndDistrict();
     void shortInnIsRejectedAndCancelDropsTheCard();
@@ -164,38 +166,32 @@ void TestCard::organisationCommandIsOnTheLowerToolBar()
     QCOMPARE(form->lowerToolBar()->actions().at(1), form->VubAct());
 }
 
-void TestCard::codeIsComposedAndSplit()
+void TestCard::ownDetailsStandInTheirGroup()
 {
-    using Parts = std::pair<QString, QString>;
-    QCOMPARE(TPrForm::SplitKod(QStringLiteral("770123456701"), QStringLiteral("7701234567")),
-             Parts(QStringLiteral("7701234567"), QStringLiteral("01")));
-    QCOMPARE(TPrForm::SplitKod(QStringLiteral("7701234567"), QString()),
-             Parts(QStringLiteral("77012345"), QStringLiteral("67")));
-    // An INN the code does not begin with: the first eight characters.
-    QCOMPARE(TPrForm::SplitKod(QStringLiteral("7701234567"), QStringLiteral("5000000000")),
-             Parts(QStringLiteral("77012345"), QStringLiteral("67")));
-    QCOMPARE(TPrForm::SubdivisionCode(QStringLiteral(" 01 ")), QStringLiteral("01"));
-    QVERIFY(TPrForm::SubdivisionCode(QStringLiteral("0")).isEmpty());
-    QVERIFY(TPrForm::SubdivisionCode(QStringLiteral("00")).isEmpty());
-    QVERIFY(TPrForm::SubdivisionCode(QStringLiteral("1a")).isEmpty());
-    QVERIFY(TPrForm::SubdivisionCode(QString()).isEmpty());
-    QCOMPARE(TPrForm::InnPart(QStringLiteral(" 7701234567 ")), QStringLiteral("7701234567"));
+    TPrForm card(*m_dm);
+    QGroupBox* own = nullptr;
+    for (QGroupBox* group : card.findChildren<QGroupBox*>()) {
+        if (group->title() == QStringLiteral("Данные отчитывающейся организации"))
+            own = group;
+    }
+    QVERIFY(own);
+    QVERIFY(own->isAncestorOf(card.KodEdit()));
+    for (const char* field : {"INN", "OKPO", "OKOH1", "OKCM", "KOPF", "KFS", "ADR", "FIOR"})
+        QVERIFY2(own->isAncestorOf(card.fieldEdit(QString::fromLatin1(field))), field);
+    for (const char* field : {"PNAZ", "NGDU1", "NGDU2"})
+        QVERIFY2(!own->isAncestorOf(card.fieldEdit(QString::fromLatin1(field))), field);
 }
 
 void TestCard::pickersFilterAndNameTheTerritory()
 {
-    QVERIFY(TRnForm::RnDSFilterRecord(QStringLiteral("03221"), 4, QStringLiteral("03")));
-    QVERIFY(TRnForm::RnDSFilterRecord(QStringLiteral("0300401000000"), 7, QStringLiteral("03")));
-    QVERIFY(!TRnForm::RnDSFilterRecord(QStringLiteral("03221501000"), 5, QStringLiteral("03")));
-    QVERIFY(!TRnForm::RnDSFilterRecord(QStringLiteral("0322150100"), 7, QStringLiteral("03")));
-    QVERIFY(!TRnForm::RnDSFilterRecord(QStringLiteral("04221"), 4, QStringLiteral("03")));
-    QCOMPARE(TRnForm::ShortName(QStringLiteral("Энский"), 4), QStringLiteral("Энский район"));
-    QCOMPARE(TRnForm::ShortName(QStringLiteral("Энск"), 7), QStringLiteral("г.Энск"));
-    QVERIFY(TCityForm::CITYFilterRecord(QStringLiteral("03221501000"), 5, QStringLiteral("03221")));
-    QVERIFY(!TCityForm::CITYFilterRecord(QStringLiteral("03221"), 4, QStringLiteral("03221")));
-
     // The district list of a subject: its districts and its cities, by name.
-    TRnForm picker(m_program->path(), QStringLiteral("03"));
+    QWidget owner;
+    owner.setGeometry(10, 10, 200, 200);
+    TRnForm picker(m_program->path(), QStringLiteral("03"), &owner);
+    // Centred on the desktop, not over the window that opened it.
+    const QRect desktop = QGuiApplication::primaryScreen()->availableGeometry();
+    QVERIFY(qAbs(picker.geometry().center().x() - desktop.center().x()) <= 1);
+    QVERIFY(qAbs(picker.geometry().center().y() - desktop.center().y()) <= 1);
     TozMemoryData& regions = picker.RnDS();
     QVERIFY(!regions.isEmpty());
     QString previous;

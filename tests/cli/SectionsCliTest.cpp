@@ -1,6 +1,7 @@
 // End-to-end runs of the built f2tp-cli on scratch program folders: the
 // sections as the grids show them, entries through the column rules, pick-list
 // choices and deletions, refusals (status 2) and errors (status 1).
+#include "CliRunner.h"
 #include "ModelTestSupport.h"
 #include "ScopedCLocale.h"
 
@@ -8,43 +9,14 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
-#include <QProcessEnvironment>
 
 namespace {
 
-struct CliRun
-{
-    int status = -1;
-    QString out;
-    QString err;
-};
-
-// Runs f2tp-cli in the test's own locale with "." as the decimal separator
-// unless told otherwise; Locale, when given, becomes LANG and LC_ALL and the
-// separator then follows it.
+// f2tp-cli of the build.
 CliRun runCli(const QStringList& args, const QString& separator = QString(),
               const QString& locale = QString())
 {
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove(QStringLiteral("F2TP_DECIMAL_SEPARATOR"));
-    if (!separator.isEmpty())
-        env.insert(QStringLiteral("F2TP_DECIMAL_SEPARATOR"), separator);
-    else if (locale.isEmpty())
-        env.insert(QStringLiteral("F2TP_DECIMAL_SEPARATOR"), QStringLiteral("."));
-    if (!locale.isEmpty()) {
-        env.insert(QStringLiteral("LANG"), locale);
-        env.insert(QStringLiteral("LC_ALL"), locale);
-    }
-    process.setProcessEnvironment(env);
-    process.start(QStringLiteral(F2TP_CLI), args);
-    process.waitForFinished(60000);
-    CliRun run;
-    run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
+    return ::runCli(QStringLiteral(F2TP_CLI), args, separator, locale);
 }
 
 // The cells of "f2tp-cli sections" output: section number, row number and column to text.

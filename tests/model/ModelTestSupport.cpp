@@ -70,6 +70,27 @@ QByteArray dataPacket(const QStringList& columns, const std::vector<QStringList>
     return Cp1251::encode(text);
 }
 
+void writeTerritories(const ProgramFolder& folder)
+{
+    folder.writeData(QStringLiteral("klobl.xml"),
+                     dataPacket({QStringLiteral("KOBL:string:2"), QStringLiteral("NAME:string:30")},
+                                {{QStringLiteral("04"), QStringLiteral("Республика Алтай")},
+                                 {QStringLiteral("03"), QStringLiteral("Республика Бурятия")}}));
+    folder.writeData(QStringLiteral("klreg.xml"),
+                     dataPacket({QStringLiteral("KOD:string:18"), QStringLiteral("NAME:string:50"),
+                                 QStringLiteral("TIP:i2"), QStringLiteral("OKATO:string:11")},
+                                {{QStringLiteral("03221"), QStringLiteral("Закаменский"),
+                                  QStringLiteral("4"), QStringLiteral("81221000000")},
+                                 {QStringLiteral("03221501000"), QStringLiteral("Закаменск"),
+                                  QStringLiteral("5"), QStringLiteral("81221501000")},
+                                 {QStringLiteral("0300401000000"), QStringLiteral("Улан-Удэ"),
+                                  QStringLiteral("7"), QStringLiteral("81401000000")},
+                                 {QStringLiteral("03224"), QStringLiteral("Кабанский"),
+                                  QStringLiteral("4"), QStringLiteral("81224000000")},
+                                 {QStringLiteral("04201"), QStringLiteral("Майминский"),
+                                  QStringLiteral("4"), QStringLiteral("84201000000")}}));
+}
+
 QStringList packetColumns(const QByteArray& packet)
 {
     QStringList names;

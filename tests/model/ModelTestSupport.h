@@ -39,6 +39,12 @@ using RecordingUserInterface = TScriptedUserInterface;
 // and rows of attribute texts (already escaped), in Windows-1251.
 QByteArray dataPacket(const QStringList& columns, const std::vector<QStringList>& rows);
 
+// Writes small territory classifiers into the folder: subjects 03 "Республика
+// Бурятия" and 04 "Республика Алтай"; in 03 the district 03221 "Закаменский"
+// with its city 03221501000 "Закаменск", the city 0300401000000 "Улан-Удэ"
+// listed with the districts, and the district 03224 "Кабанский".
+void writeTerritories(const ProgramFolder& folder);
+
 // The attribute names of the FIELD elements of a data packet, in file order.
 QStringList packetColumns(const QByteArray& packet);
 
