@@ -22,64 +22,11 @@
 #include "MDM.h"
 #include "OZGrid.h"
 #include "ReportSections.h"
+#include "SectionLayout.h"
 #include "UserInterface.h"
 #include "Vubor.h"
 
 namespace {
-
-struct TColumnSpec
-{
-    const char* field;
-    const char* title;
-    int width;
-    bool readOnly;
-};
-
-// Columns of each section's grid: field, title, width of the cell's text area
-// (the grid adds one pixel for its line), read-only.
-const QList<TColumnSpec>& columnSpecs(int section)
-{
-    static const QList<TColumnSpec> specs[5] = {
-        {{"CA", "A", 26, true},
-         {"C1", "1", 29, true},
-         {"CB", "Б", 176, true},
-         {"C2", "2", 70, false},
-         {"C3", "3", 70, false},
-         {"C4", "4", 70, false},
-         {"C5", "5", 70, false},
-         {"C6", "6", 60, false},
-         {"C7", "7", 80, false},
-         {"C9", "8", 60, false},
-         {"C10", "9", 60, false}},
-        {{"CA", "A", 28, true},
-         {"C1", "1", 39, true},
-         {"CB", "Б", 254, true},
-         {"C2", "2", 120, false},
-         {"C4", "3", 120, false},
-         {"C5", "4", 120, false}},
-        {{"CA", "А", 31, true},
-         {"CB", "Б", 275, true},
-         {"C1", "1", 78, false},
-         {"C2", "2", 76, false},
-         {"C3", "3", 100, false},
-         {"C4", "4", 105, false}},
-        {{"CA", "А", 24, true},
-         {"CB", "Б", 142, false},
-         {"CC", "В", 118, false},
-         {"C1", "1", 43, false},
-         {"C2", "2", 77, false},
-         {"C3", "3", 50, false},
-         {"C4", "4", 50, false},
-         {"C5", "5", 49, false},
-         {"C6", "6", 48, false}},
-        {{"CA", "А", 27, true},
-         {"C1", "1", 35, true},
-         {"C2", "2", 321, true},
-         {"C3", "3", 111, false},
-         {"C4", "4", 94, false}},
-    };
-    return specs[section - 1];
-}
 
 QString sectionTitle(int section)
 {
@@ -315,7 +262,7 @@ void TF2tpForm::ArrangeHeaders()
         TOZGrid* view = grid(section);
         QHeaderView* header = view->horizontalHeader();
         const int columns = header->count();
-        if (columns != columnSpecs(section).size())
+        if (columns != SectionLayout::Columns(section).size())
             continue;
         // The grid's sections include the cell's line, so the columns fill the
         // client width exactly. A text column never shrinks below a usable width.
@@ -334,10 +281,14 @@ void TF2tpForm::ArrangeHeaders()
             header->resizeSection(1, std::max(minimumWidth, clientWidth - othersThan({1})));
             break;
         case 4: {
-            const int rest = clientWidth - othersThan({1, 2});
-            const int first = std::max(minimumWidth, rest / 2);
-            header->resizeSection(1, first);
-            header->resizeSection(2, std::max(minimumWidth, rest - first));
+            // R, the text width the two columns share once each has its line,
+            // is split as the form does: column 1 takes R div 2 - 1 (C++
+            // division truncates toward zero, as the form's does), column 2 the
+            // rest, so the columns still fill the width exactly.
+            const int r = clientWidth - othersThan({1, 2}) - 2;
+            const int first = r / 2 - 1;
+            header->resizeSection(1, std::max(minimumWidth, first + 1));
+            header->resizeSection(2, std::max(minimumWidth, r - first + 1));
             break;
         }
         default:
@@ -361,11 +312,10 @@ TOZGrid* TF2tpForm::createGrid(int section, QWidget* parent)
     }
     view->setShowIndicator(section == 2);
     view->setDataSource(sectionSource(section));
-    for (const TColumnSpec& columnDef : columnSpecs(section)) {
+    for (const TSectionColumn& columnDef : SectionLayout::Columns(section)) {
         TGridColumn* column =
-            view->addColumn(QString::fromLatin1(columnDef.field),
-                            QString::fromUtf8(columnDef.title), columnDef.width + 1);
-        column->setReadOnly(columnDef.readOnly);
+            view->addColumn(columnDef.field, columnDef.title, columnDef.width + 1);
+        column->setReadOnly(!columnDef.editable);
     }
     if (section == 2) {
         view->OnSelectedList = [this](TLookupGrid& sender, TLookupList*& list) {

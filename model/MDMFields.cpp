@@ -6,6 +6,7 @@
 #include "Errors.h"
 #include "FormatSettings.h"
 #include "ObFunc.h"
+#include "SectionLayout.h"
 #include "ozField.h"
 
 namespace {
@@ -94,7 +95,8 @@ void TDM::R1TableC2GetText(TField& sender, QString& text, bool displayText)
 void TDM::R1TableC9GetText(TField& sender, QString& text, bool displayText)
 {
     const int row = sender.dataSet().fieldByName(QStringLiteral("CA")).asInteger();
-    if ((row >= 101 && row <= 103) || (row >= 107 && row <= 109))
+    using namespace SectionLayout;
+    if ((row >= R1Total && row < R1FirstNormed) || (row > R1LastNormed && row <= R1LastRow))
         text = kNoNorm;
     else
         R1TableC2GetText(sender, text, displayText);

@@ -4,7 +4,10 @@
 
 #include "MDMGuard.h"
 #include "ObFunc.h"
+#include "SectionLayout.h"
 #include "ozField.h"
+
+using namespace SectionLayout;
 
 namespace {
 
@@ -53,14 +56,14 @@ void TDM::UpdateSection1Totals(TField& field)
             while (!table->eof()) {
                 const int row = table->fieldByName(kCA).asInteger();
                 const double value = RoundDecimals(field.asFloat(), 3);
-                if (row == 102)
+                if (row == R1Solid)
                     part = value;
-                else if (row >= 104 && row <= 109)
+                else if (row >= R1FirstGas && row <= R1LastRow)
                     sum += value;
                 table->next();
             }
-            writeTotal(*table, field, 101, RoundDecimals(sum + part, 3));
-            writeTotal(*table, field, 103, RoundDecimals(sum, 3));
+            writeTotal(*table, field, R1Total, RoundDecimals(sum + part, 3));
+            writeTotal(*table, field, R1GasAndLiquid, RoundDecimals(sum, 3));
         },
         [&] { table->gotoBookmark(current); });
 }
@@ -68,16 +71,16 @@ void TDM::UpdateSection1Totals(TField& field)
 void TDM::R1TableAfterScroll(TDataSet& dataSet)
 {
     const int row = dataSet.fieldByName(kCA).asInteger();
-    const bool total = row == 101 || row == 103;
+    const bool total = row == R1Total || row == R1GasAndLiquid;
     m_r1Table.setCanEdit(!total);
     if (total)
         return;
     // Rows 104 to 106 have norms; rows 102 and 107 to 109 show none. A row
     // without a number (one being appended while a file is read) changes nothing.
     bool readOnly = false;
-    if (row == 102 || (row >= 107 && row <= 109))
+    if (row == R1Solid || (row > R1LastNormed && row <= R1LastRow))
         readOnly = true;
-    else if (row < 104 || row > 106)
+    else if (row < R1FirstNormed || row > R1LastNormed)
         return;
     dataSet.fieldByName(QStringLiteral("C9")).setReadOnly(readOnly);
     dataSet.fieldByName(QStringLiteral("C10")).setReadOnly(readOnly);
@@ -184,24 +187,24 @@ void TDM::R4TableBeforePost(TDataSet& dataSet)
 {
     TField& row = dataSet.fieldByName(kCA);
     if (row.asInteger() == 0)
-        row.setAsInteger(406);
+        row.setAsInteger(R4AddedRow);
 }
 
 void TDM::R4TableAfterPost(TDataSet& dataSet)
 {
     // The five fixed rows and one added row.
-    m_r4Table.setCanInsert(dataSet.recordCount() < 6);
+    m_r4Table.setCanInsert(dataSet.recordCount() < R4MaxRows);
 }
 
 void TDM::R4TableAfterDelete(TDataSet& dataSet)
 {
-    m_r4Table.setCanInsert(dataSet.recordCount() < 6);
+    m_r4Table.setCanInsert(dataSet.recordCount() < R4MaxRows);
 }
 
 void TDM::R4TableAfterScroll(TDataSet& dataSet)
 {
     const int row = dataSet.fieldByName(kCA).asInteger();
-    m_r4Table.setCanDelete(row == 406 || row == 0);
+    m_r4Table.setCanDelete(row == R4AddedRow || row == 0);
 }
 
 void TDM::NOR3TableAfterScroll(TDataSet& dataSet)

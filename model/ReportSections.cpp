@@ -8,6 +8,7 @@
 #include "MDM.h"
 #include "MDMGuard.h"
 #include "ObFunc.h"
+#include "SectionLayout.h"
 #include "UserInterface.h"
 #include "ozField.h"
 
@@ -18,9 +19,6 @@ const QString kYear = QStringLiteral("YEAR");
 const QString kPath = QStringLiteral("PATH");
 const QString kCA = QStringLiteral("CA");
 const QString kC1 = QStringLiteral("C1");
-
-// The three pollutants every section 2 starts with; their rows cannot be deleted.
-constexpr int kFixedPollutants[] = {703, 322, 410};
 
 int textToInt(const QString& text, int fallback)
 {
@@ -115,17 +113,17 @@ void TReportSections::LoadSections()
     // Reopening the classifier resets every use mark to the file's value.
     m_dm.SprKlzav().close();
     m_dm.SprKlzav().open();
-    OpenSection(m_dm.R1Table(), 1, 9);
+    OpenSection(m_dm.R1Table(), 1, SectionLayout::FixedRowCount(1));
     // Bookmarks start anew with the reread rows; a pick list opened on a row
     // shown before must not match whichever row now has its bookmark.
     m_dm.forgetPrevPollutantRow();
-    OpenSection(m_dm.R2Table(), 2, 3);
+    OpenSection(m_dm.R2Table(), 2, SectionLayout::FixedRowCount(2));
     m_dm.R2Table().setCanInsert(true);
     m_dm.MarkSection2Pollutants();
-    OpenSection(m_dm.R3Table(), 3, 3);
-    OpenSection(m_dm.R4Table(), 4, 5);
-    m_dm.R4Table().setCanInsert(m_dm.R4Table().recordCount() < 6);
-    OpenSection(m_dm.R5Table(), 5, 5);
+    OpenSection(m_dm.R3Table(), 3, SectionLayout::FixedRowCount(3));
+    OpenSection(m_dm.R4Table(), 4, SectionLayout::FixedRowCount(4));
+    m_dm.R4Table().setCanInsert(m_dm.R4Table().recordCount() < SectionLayout::R4MaxRows);
+    OpenSection(m_dm.R5Table(), 5, SectionLayout::FixedRowCount(5));
 }
 
 void TReportSections::OpenSection(TozMemoryData& table, int section, int count)
@@ -145,9 +143,9 @@ void TReportSections::OpenSection(TozMemoryData& table, int section, int count)
                 return;
             for (int k = 1; k <= count; ++k) {
                 table.append();
-                table.fieldByName(kCA).setAsInteger(section * 100 + k);
+                table.fieldByName(kCA).setAsInteger(SectionLayout::FirstRow(section) + k - 1);
                 if (section == 2)
-                    table.fieldByName(kC1).setAsInteger(kFixedPollutants[k - 1]);
+                    table.fieldByName(kC1).setAsInteger(SectionLayout::FixedPollutants[k - 1]);
                 table.post();
             }
         },
@@ -182,18 +180,7 @@ void TReportSections::SaveSections()
 
 bool TReportSections::ColumnEditable(int section, const QString& fieldName)
 {
-    static const QStringList editable[] = {
-        {QStringLiteral("C2"), QStringLiteral("C3"), QStringLiteral("C4"), QStringLiteral("C5"),
-         QStringLiteral("C6"), QStringLiteral("C9"), QStringLiteral("C10")},
-        {QStringLiteral("C2"), QStringLiteral("C4"), QStringLiteral("C5")},
-        {QStringLiteral("C1"), QStringLiteral("C2"), QStringLiteral("C3"), QStringLiteral("C4")},
-        {QStringLiteral("CB"), QStringLiteral("CC"), QStringLiteral("C1"), QStringLiteral("C2"),
-         QStringLiteral("C3"), QStringLiteral("C4"), QStringLiteral("C5"), QStringLiteral("C6")},
-        {QStringLiteral("C3"), QStringLiteral("C4")},
-    };
-    if (section < 1 || section > 5)
-        return false;
-    return editable[section - 1].contains(fieldName, Qt::CaseInsensitive);
+    return SectionLayout::ColumnEditable(section, fieldName);
 }
 
 bool TReportSections::OpenPickList()
@@ -227,7 +214,7 @@ bool TReportSections::Section2DeleteEnabled()
     if (!r2.active() || r2.isEmpty())
         return false;
     const int code = r2.fieldByName(kC1).asInteger();
-    for (const int fixed : kFixedPollutants) {
+    for (const int fixed : SectionLayout::FixedPollutants) {
         if (code == fixed)
             return false;
     }

@@ -248,19 +248,6 @@ private:
     TDBLocateGrid& m_grid;
 };
 
-bool isTextLikeType(const TField& field)
-{
-    switch (field.dataType()) {
-    case TFieldType::ftBytes:
-    case TFieldType::ftVarBytes:
-    case TFieldType::ftVariant:
-    case TFieldType::ftADT:
-        return false;
-    default:
-        return !field.isBlob();
-    }
-}
-
 } // namespace
 
 // ---------------------------------------------------------------- TDBLocateGrid
@@ -625,15 +612,7 @@ bool TDBLocateGrid::canEditCell()
     TDataSet* table = dataSet();
     if (m_readOnly || !table || !table->active())
         return false;
-    const int column = selectedColumn();
-    const TGridColumn* c = m_model->column(column);
-    TField* field = m_model->columnField(column);
-    if (!c || c->readOnly() || !field)
-        return false;
-    const bool settable = bool(field->OnSetText);
-    if (field->readOnly() && !settable)
-        return false;
-    if (!isTextLikeType(*field) && !settable)
+    if (!m_model->columnEditable(selectedColumn()))
         return false;
     try {
         table->edit();

@@ -354,20 +354,24 @@ Qt::ItemFlags TDataSetModel::flags(const QModelIndex& index) const
 {
     if (!isCell(index))
         return Qt::NoItemFlags;
-    Qt::ItemFlags result = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-    const TGridColumn* c = column(index.column());
-    const TField* field = columnField(index.column());
-    if (!c || c->readOnly() || !field)
-        return result;
+    const Qt::ItemFlags result = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    return columnEditable(index.column()) ? result | Qt::ItemIsEditable : result;
+}
+
+bool TDataSetModel::columnEditable(int columnIndex) const
+{
+    const TGridColumn* c = column(columnIndex);
+    const TField* field = columnField(columnIndex);
+    if (!c || c->readOnly() || !field || field->calculated() || field->lookup())
+        return false;
     const bool settable = bool(field->OnSetText);
     if (field->readOnly() && !settable)
-        return result;
-    if (!settable &&
-        (field->isBlob() || field->dataType() == TFieldType::ftBytes ||
-         field->dataType() == TFieldType::ftVarBytes || field->dataType() == TFieldType::ftADT ||
-         field->dataType() == TFieldType::ftVariant))
-        return result;
-    return result | Qt::ItemIsEditable;
+        return false;
+    const bool binary = field->isBlob() || field->dataType() == TFieldType::ftBytes ||
+                        field->dataType() == TFieldType::ftVarBytes ||
+                        field->dataType() == TFieldType::ftADT ||
+                        field->dataType() == TFieldType::ftVariant;
+    return settable || !binary;
 }
 
 bool TDataSetModel::setData(const QModelIndex& index, const QVariant& value, int role)

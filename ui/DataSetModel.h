@@ -104,6 +104,10 @@ public:
     void clearColumns();
     // The field the column shows; nullptr when it has none or the table is closed.
     TField* columnField(int column) const;
+    // The one rule of what a person may type into: a column of the grid that
+    // is not read-only, over a field that can be modified (not computed, not
+    // a lookup, not read-only unless it takes text through OnSetText) and holds text.
+    bool columnEditable(int column) const;
     // Tells the view that column titles changed.
     void titlesChanged();
 

@@ -132,6 +132,8 @@ private Q_SLOTS:
     void windowFrameHasItsCommands();
     void altDigitShowsTheSectionPage();
     void typedNumberIsRoundedAndTotalled();
+    void editorsOpenOnlyWhereASectionAllowsTyping();
+    void sectionFourSharesItsTextColumnsAsTheFormSays();
     void f8ChoosesPollutantForNewRow();
     void enterOpensPickListOnlyInCodeAndNameColumns();
     void deleteCommandAsksAndReleasesThePollutant();
@@ -778,6 +780,76 @@ void TestMain::refusedNumberShowsOneError()
     QTest::qWait(50);
     m_recorder->whileShown = nullptr;
     QCOMPARE(m_recorder->errors.size() + m_recorder->applicationErrors.size(), 1);
+}
+
+void TestMain::editorsOpenOnlyWhereASectionAllowsTyping()
+{
+    TF2tpForm* form = openWindow();
+    QVERIFY(form);
+    // A row of each section where the row's own rules let every allowed column be typed.
+    const struct
+    {
+        int section;
+        const char* row;
+        QStringList editable;
+    } cases[] = {
+        {1, "104", strings({"C2", "C3", "C4", "C5", "C6", "C9", "C10"})},
+        {2, "201", strings({"C2", "C4", "C5"})},
+        {3, "301", strings({"C1", "C2", "C3", "C4"})},
+        {4, "401", strings({"CB", "CC", "C1", "C2", "C3", "C4", "C5", "C6"})},
+        {5, "501", strings({"C3", "C4"})},
+    };
+    for (const auto& c : cases) {
+        form->pages()->setCurrentIndex(c.section - 1);
+        TOZGrid* grid = form->grid(c.section);
+        TDataSetModel* model = grid->dataModel();
+        const int row = rowOf(model, QStringLiteral("CA"), QString::fromLatin1(c.row));
+        QVERIFY(row >= 0);
+        QStringList opened;
+        for (int column = 0; column < model->columnCount(); ++column) {
+            grid->setFocus();
+            grid->setCurrentIndex(model->index(row, column));
+            QTest::keyClick(grid, '7');
+            if (QWidget* editor = grid->cellEditor()) {
+                opened << model->columnField(column)->fieldName();
+                QTest::keyClick(editor, Qt::Key_Escape);
+            }
+            m_dm->sectionTable(c.section).cancel();
+        }
+        QCOMPARE(opened, c.editable);
+    }
+    // Column 7 of section 1 is computed: no row takes typing there.
+    TOZGrid* grid1 = form->grid(1);
+    form->pages()->setCurrentIndex(0);
+    for (const char* row : {"102", "104", "109"}) {
+        grid1->setFocus();
+        grid1->setCurrentIndex(grid1->model()->index(
+            rowOf(grid1->dataModel(), QStringLiteral("CA"), QString::fromLatin1(row)), 8));
+        QTest::keyClick(grid1, '7');
+        QVERIFY2(!grid1->cellEditor(), row);
+    }
+    QVERIFY(m_recorder->applicationErrors.isEmpty());
+}
+
+void TestMain::sectionFourSharesItsTextColumnsAsTheFormSays()
+{
+    TF2tpForm* form = openWindow();
+    QVERIFY(form);
+    form->pages()->setCurrentIndex(3);
+    for (const int width : {1100, 1101, 901}) {
+        form->resize(width, 760);
+        QTest::qWait(20);
+        TOZGrid* grid = form->grid(4);
+        QHeaderView* header = grid->horizontalHeader();
+        // R: the text width left to columns 1 and 2 once every column has its
+        // line; column 1 is R div 2 - 1 wide, column 2 the rest.
+        int others = header->sectionSize(0);
+        for (int i = 3; i < header->count(); ++i)
+            others += header->sectionSize(i);
+        const int r = grid->viewport()->width() - others - 2;
+        QCOMPARE(header->sectionSize(1) - 1, r / 2 - 1);
+        QCOMPARE(header->sectionSize(2) - 1, r - (r / 2 - 1));
+    }
 }
 
 int main(int argc, char** argv)
