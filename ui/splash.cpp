@@ -56,7 +56,7 @@ constexpr CertificationMark Marks[] = {
 
 std::optional<TVersionInfo> ReadVersionInfo()
 {
-    const QString version = QCoreApplication::applicationVersion();
+    const QString version = QStringLiteral(F2TP_VERSION);
     if (version.isEmpty())
         return std::nullopt;
     return TVersionInfo{ProductName(), version};

@@ -8,9 +8,9 @@
 #include <QLabel>
 #include <QUrl>
 
-// The program's version record: product name and file version. The desktop
-// program sets its version (QCoreApplication::applicationVersion) from the
-// build; without one there is no record.
+// The program's version record: product name and file version, the file
+// version being the project version of the build (F2TP_VERSION); a build
+// without one has no record.
 struct TVersionInfo
 {
     QString productName;

@@ -52,9 +52,8 @@ class TestSplash : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void init() { QCoreApplication::setApplicationVersion(QStringLiteral("6.0.1.0")); }
     void splashHasItsSizeAndVersionRecordTexts();
-    void withoutVersionRecordTheDesignTextsStay();
+    void theVersionIsTheBuildsRecord();
     void closingTheSplashDestroysIt();
     void aboutIsFixedDialogWithOkButton();
     void picturesDecode();
@@ -70,7 +69,7 @@ void TestSplash::splashHasItsSizeAndVersionRecordTexts()
     QVERIFY(splash.windowFlags() & Qt::FramelessWindowHint);
     QCOMPARE(splash.panel()->geometry(), QRect(0, 0, 663, 476));
     QCOMPARE(splash.cursor().shape(), Qt::WaitCursor);
-    QCOMPARE(splash.versionLabel()->text(), QStringLiteral("версия 6.0.1.0"));
+    QCOMPARE(splash.versionLabel()->text(), QStringLiteral("версия " F2TP_BUILD_VERSION));
     QCOMPARE(splash.productLabel()->text(),
              QStringLiteral("Пакет прикладных программ в области экологической, промышленной, "
                             "пожарной безопасности \"Велта\"\nФорма 2-тп (воздух)"));
@@ -84,14 +83,13 @@ void TestSplash::splashHasItsSizeAndVersionRecordTexts()
     QCOMPARE(splash.bottomLabel()->palette().color(QPalette::WindowText), QColor(Qt::white));
 }
 
-void TestSplash::withoutVersionRecordTheDesignTextsStay()
+void TestSplash::theVersionIsTheBuildsRecord()
 {
-    QCoreApplication::setApplicationVersion(QString());
-    TSplashWindow splash;
-    QCOMPARE(splash.versionLabel()->text(), QStringLiteral("версия 5.0"));
-    QCOMPARE(splash.productLabel()->text(), QStringLiteral("Форма 2-тп (воздух)"));
+    // The record the build gives the program file, which the windows show.
+    QCOMPARE(ReadVersionInfo()->fileVersion, QStringLiteral(F2TP_BUILD_VERSION));
+    QCOMPARE(QStringLiteral(F2TP_BUILD_VERSION), QStringLiteral("6.0.1.0"));
     TFAbout about;
-    QCOMPARE(about.versionLabel()->text(), QStringLiteral("версия 5.0"));
+    QCOMPARE(about.versionLabel()->text(), QStringLiteral("версия " F2TP_BUILD_VERSION));
 }
 
 void TestSplash::closingTheSplashDestroysIt()
@@ -113,7 +111,7 @@ void TestSplash::aboutIsFixedDialogWithOkButton()
     QVERIFY(!(about.windowFlags() & Qt::FramelessWindowHint));
     QVERIFY(!about.testAttribute(Qt::WA_DeleteOnClose));
     QCOMPARE(about.cursor().shape(), Qt::ArrowCursor);
-    QCOMPARE(about.versionLabel()->text(), QStringLiteral("версия 6.0.1.0"));
+    QCOMPARE(about.versionLabel()->text(), QStringLiteral("версия " F2TP_BUILD_VERSION));
     QCOMPARE(about.okButton()->text(), QStringLiteral("ОК"));
     // The panel and the button bar share the window without overlapping.
     QVERIFY(about.panel()->geometry().bottom() < about.okButton()->mapTo(&about, QPoint()).y());
@@ -194,9 +192,6 @@ void TestSplash::textsAreNotClipped()
     }
     TFAbout about;
     verifyNothingClipped(about.panel());
-    QCoreApplication::setApplicationVersion(QString());
-    TSplashWindow design;
-    verifyNothingClipped(design.panel());
 }
 
 QTEST_MAIN(TestSplash)
