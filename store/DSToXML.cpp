@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
+#include <cmath>
 #include <cstring>
 
 #include <QDate>
@@ -645,14 +647,156 @@ QVariant packetDateTimeValue(const QString& raw, QByteArrayView fieldType, TFiel
     }
 }
 
+// Values in the form the program's own writer gives them are converted from
+// the file's bytes straight into the field's stored form; any other text takes
+// the field's text conversion, which accepts or rejects it with its message.
+enum class DirectForm
+{
+    None,
+    Text,
+    Integer,
+    Float,
+};
+
+// A decimal integer: an optional "-" and digits.
+std::optional<qint64> plainInteger(QByteArrayView raw)
+{
+    qint64 value = 0;
+    const auto [end, error] = std::from_chars(raw.begin(), raw.end(), value);
+    if (error != std::errc() || end != raw.end())
+        return std::nullopt;
+    return value;
+}
+
+// An optional "-", digits with "." and an optional exponent, within the double range.
+std::optional<double> plainFloat(QByteArrayView raw)
+{
+    const char* p = raw.begin();
+    if (p != raw.end() && *p == '-')
+        ++p;
+    if (p == raw.end() || !((*p >= '0' && *p <= '9') || *p == '.'))
+        return std::nullopt;
+    double value = 0;
+    const auto [end, error] = std::from_chars(raw.begin(), raw.end(), value);
+    if (error != std::errc() || end != raw.end() || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+// The stored value the field's text conversion would give (null: no value);
+// nullopt when the text is not in the plain form and must take that conversion.
+std::optional<QVariant> directValue(const TField& field, DirectForm form, QByteArrayView raw,
+                                    XmlEncoding encoding)
+{
+    if (raw.isEmpty())
+        return QVariant();
+    switch (form) {
+    case DirectForm::Text: {
+        // Unescaped text lies within the code page, so the field's restriction
+        // to it would change nothing.
+        QString text = XmlUnescape(raw, encoding);
+        if (field.size() > 0)
+            text.truncate(field.size());
+        return text.isEmpty() ? QVariant() : QVariant(text);
+    }
+    case DirectForm::Integer: {
+        const auto& integer = static_cast<const TIntegerField&>(field);
+        const auto value = plainInteger(raw);
+        if (!value || *value < integer.minimum() || *value > integer.maximum())
+            return std::nullopt;
+        return field.dataType() == TFieldType::ftLargeint ? QVariant(*value)
+                                                          : QVariant(int(*value));
+    }
+    case DirectForm::Float: {
+        const auto value = plainFloat(raw);
+        if (!value)
+            return std::nullopt;
+        return QVariant(*value);
+    }
+    case DirectForm::None:
+        break;
+    }
+    return std::nullopt;
+}
+
 } // namespace
+
+// The row attributes of the last row read, each with the group of used
+// columns it gives a value to: rows of one file name their attributes alike,
+// so each name is matched to the columns once per file, not once per row.
+class TDataPacket::RowColumns
+{
+public:
+    // names: the used columns' names; columns whose names differ only in
+    // letter case form one group and get the same attribute.
+    explicit RowColumns(const std::vector<QByteArray>& names)
+    {
+        for (std::size_t c = 0; c < names.size(); ++c) {
+            std::size_t g = 0;
+            while (g < c && !equalIgnoringCase(names[g], names[c]))
+                ++g;
+            m_groupOf.push_back(int(g));
+        }
+        m_names = names;
+        m_values.resize(names.size());
+        m_found.resize(names.size());
+    }
+
+    // Takes the row's attributes: for each group the first whose name matches.
+    void read(const TDPTag& row)
+    {
+        std::fill(m_found.begin(), m_found.end(), char(0));
+        const qsizetype count = row.attributeCount();
+        for (qsizetype i = 0; i < count; ++i) {
+            const QByteArrayView name = row.attributeNameBytes(i);
+            if (std::size_t(i) >= m_slots.size())
+                m_slots.push_back({name.toByteArray(), groupOf(name)});
+            else if (m_slots[std::size_t(i)].name != name)
+                m_slots[std::size_t(i)] = {name.toByteArray(), groupOf(name)};
+            const int group = m_slots[std::size_t(i)].group;
+            if (group >= 0 && !m_found[std::size_t(group)]) {
+                m_found[std::size_t(group)] = 1;
+                m_values[std::size_t(group)] = row.attributeBytes(i);
+            }
+        }
+    }
+
+    // The raw value for used column c; empty when the row has none.
+    QByteArrayView value(std::size_t c) const
+    {
+        const auto g = std::size_t(m_groupOf[c]);
+        return m_found[g] ? m_values[g] : QByteArrayView();
+    }
+
+private:
+    struct Slot
+    {
+        QByteArray name;
+        int group;
+    };
+
+    int groupOf(QByteArrayView name) const
+    {
+        for (std::size_t c = 0; c < m_names.size(); ++c) {
+            if (equalIgnoringCase(m_names[c], name))
+                return m_groupOf[c];
+        }
+        return -1;
+    }
+
+    std::vector<QByteArray> m_names;
+    std::vector<int> m_groupOf;
+    std::vector<Slot> m_slots;
+    std::vector<QByteArrayView> m_values;
+    std::vector<char> m_found;
+};
 
 // The columns are matched to the table's fields by name with letter case
 // ignored, like every field lookup of a table, and a matched column gives its
 // values whatever the case of its name. Every used field of every row is
-// written (an absent value as the empty text) through the plain text
-// conversion, and the record is posted when a data field was written. A value
-// the field rejects cancels the record being loaded; the records posted
+// written (an absent value as the empty text) as the plain text conversion
+// would write it, and the record is posted when a data field was written. A
+// value the field rejects cancels the record being loaded; the records posted
 // before it stay, and the error passes on.
 void TDataPacket::LoadInto(TDataSet& table)
 {
@@ -664,11 +808,12 @@ void TDataPacket::LoadInto(TDataSet& table)
     struct UsedColumn
     {
         TField* field;
-        QByteArray name;
         QByteArray type;
         ColumnKind kind;
+        DirectForm direct;
     };
     std::vector<UsedColumn> used;
+    std::vector<QByteArray> names;
     for (const TDPTag& column : m_fields.m_children) {
         if (column.nameBytes() != "FIELD")
             continue;
@@ -676,22 +821,40 @@ void TDataPacket::LoadInto(TDataSet& table)
         if (!attrName)
             continue;
         if (TField* field = table.findField(PacketText::fromCp1251(*attrName))) {
-            used.push_back({field, attrName->toByteArray(),
+            const ColumnKind kind = columnKind(column);
+            DirectForm direct = DirectForm::None;
+            if (kind == ColumnKind::Text && dynamic_cast<TStringField*>(field) &&
+                field->dataType() != TFieldType::ftWideString)
+                direct = DirectForm::Text;
+            else if ((kind == ColumnKind::Other || kind == ColumnKind::Number) &&
+                     dynamic_cast<TIntegerField*>(field))
+                direct = DirectForm::Integer;
+            else if (kind == ColumnKind::Number && dynamic_cast<TFloatField*>(field))
+                direct = DirectForm::Float;
+            used.push_back({field,
                             column.attribute(u"fieldtype").value_or(QByteArrayView()).toByteArray(),
-                            columnKind(column)});
+                            kind, direct});
+            names.push_back(attrName->toByteArray());
         }
     }
     if (used.empty())
         return;
 
+    RowColumns columns(names);
     while (NextRow()) {
         table.append();
         try {
-            for (const UsedColumn& column : used) {
-                const QByteArrayView raw =
-                    m_row.attributeByBytes(column.name).value_or(QByteArrayView());
+            columns.read(m_row);
+            for (std::size_t c = 0; c < used.size(); ++c) {
+                const UsedColumn& column = used[c];
+                const QByteArrayView raw = columns.value(c);
                 TField& field = *column.field;
-                if (!raw.isEmpty() && isDateTimeType(field.dataType())) {
+                if (column.direct != DirectForm::None) {
+                    if (const auto value = directValue(field, column.direct, raw, m_encoding)) {
+                        field.writeRaw(*value);
+                        continue;
+                    }
+                } else if (!raw.isEmpty() && isDateTimeType(field.dataType())) {
                     const QVariant value = packetDateTimeValue(PacketText::decode(raw, m_encoding),
                                                                column.type, field.dataType());
                     if (value.isValid()) {
