@@ -697,6 +697,9 @@ std::optional<QVariant> directValue(const TField& field, DirectForm form, QByteA
         QString text = XmlUnescape(raw, encoding);
         if (field.size() > 0)
             text.truncate(field.size());
+        // Stored for the table's lifetime: without the slack of unescaping or cutting.
+        if (text.capacity() > text.size())
+            text.squeeze();
         return text.isEmpty() ? QVariant() : QVariant(text);
     }
     case DirectForm::Integer: {
@@ -721,9 +724,8 @@ std::optional<QVariant> directValue(const TField& field, DirectForm form, QByteA
 
 } // namespace
 
-// The row attributes of the last row read, each with the group of used
-// columns it gives a value to: rows of one file name their attributes alike,
-// so each name is matched to the columns once per file, not once per row.
+// The values of the last row read for each group of used columns: each
+// attribute name is matched to the columns once per file, not once per row.
 class TDataPacket::RowColumns
 {
 public:
@@ -748,12 +750,7 @@ public:
         std::fill(m_found.begin(), m_found.end(), char(0));
         const qsizetype count = row.attributeCount();
         for (qsizetype i = 0; i < count; ++i) {
-            const QByteArrayView name = row.attributeNameBytes(i);
-            if (std::size_t(i) >= m_slots.size())
-                m_slots.push_back({name.toByteArray(), groupOf(name)});
-            else if (m_slots[std::size_t(i)].name != name)
-                m_slots[std::size_t(i)] = {name.toByteArray(), groupOf(name)};
-            const int group = m_slots[std::size_t(i)].group;
+            const int group = groupOfAttribute(row.attributeNameBytes(i));
             if (group >= 0 && !m_found[std::size_t(group)]) {
                 m_found[std::size_t(group)] = 1;
                 m_values[std::size_t(group)] = row.attributeBytes(i);
@@ -775,6 +772,25 @@ private:
         int group;
     };
 
+    // Names seen so far, exactly as written; rows name their attributes in
+    // the same order, so the one after the last found is tried first. A file
+    // of ever new names is matched without being remembered beyond a bound.
+    int groupOfAttribute(QByteArrayView name)
+    {
+        const std::size_t known = m_known.size();
+        for (std::size_t k = 0; k < known; ++k) {
+            const std::size_t at = (m_hint + k) % known;
+            if (m_known[at].name == name) {
+                m_hint = at + 1 < known ? at + 1 : 0;
+                return m_known[at].group;
+            }
+        }
+        const int group = groupOf(name);
+        if (known < MaxKnownNames)
+            m_known.push_back({name.toByteArray(), group});
+        return group;
+    }
+
     int groupOf(QByteArrayView name) const
     {
         for (std::size_t c = 0; c < m_names.size(); ++c) {
@@ -786,7 +802,9 @@ private:
 
     std::vector<QByteArray> m_names;
     std::vector<int> m_groupOf;
-    std::vector<Slot> m_slots;
+    static constexpr std::size_t MaxKnownNames = 256;
+    std::vector<Slot> m_known;
+    std::size_t m_hint = 0;
     std::vector<QByteArrayView> m_values;
     std::vector<char> m_found;
 };
