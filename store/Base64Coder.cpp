@@ -187,17 +187,35 @@ bool equals(QByteArrayView cp1251, QStringView text)
     return true;
 }
 
-void appendEscaped(QByteArray& out, QStringView text)
+char* writeEscaped(char* out, QStringView text)
 {
     const CodePageTables& t = tables();
-    for (qsizetype i = 0; i < text.size();) {
-        if (const char* ref = reference(text[i].unicode())) {
-            out.append(ref);
-            ++i;
+    const char16_t* p = reinterpret_cast<const char16_t*>(text.data());
+    const char16_t* const end = p + text.size();
+    while (p != end) {
+        const char16_t c = *p++;
+        if (const char* ref = c < 0x80 ? reference(c) : nullptr) {
+            while (*ref)
+                *out++ = *ref++;
+        } else if (c < 0x80) {
+            *out++ = char(c);
+        } else if (QChar::isHighSurrogate(c) && p != end && QChar::isLowSurrogate(*p)) {
+            ++p;
+            *out++ = '?';
         } else {
-            i += appendOne(out, text, i, t);
+            const std::int16_t b = t.fromUnicode[c];
+            *out++ = b < 0 ? '?' : char(b);
         }
     }
+    return out;
+}
+
+void appendEscaped(QByteArray& out, QStringView text)
+{
+    const qsizetype start = out.size();
+    out.resize(start + text.size() * MaxEscapedPerUnit);
+    char* const end = writeEscaped(out.data() + start, text);
+    out.resize(end - out.constData());
 }
 
 QString decode(QByteArrayView bytes, XmlEncoding encoding)

@@ -48,6 +48,10 @@ QString fromCp1251(QByteArrayView bytes);
 bool equals(QByteArrayView cp1251, QStringView text);
 // XmlEscape(text, false) appended to out.
 void appendEscaped(QByteArray& out, QStringView text);
+// XmlEscape(text, false) written at out, which has room for
+// MaxEscapedPerUnit * text.size() bytes; returns the end.
+inline constexpr qsizetype MaxEscapedPerUnit = 6;
+char* writeEscaped(char* out, QStringView text);
 
 // File bytes in the given encoding to text limited to the code page; malformed
 // UTF-8 sequences become '?'.

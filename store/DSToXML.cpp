@@ -2,11 +2,12 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
+#include <cmath>
 #include <cstring>
 
 #include <QDate>
 #include <QDateTime>
-#include <QSaveFile>
 #include <QTime>
 
 #include "Errors.h"
@@ -24,8 +25,6 @@ constexpr qint64 MinBudget = 4 * 1024 * 1024;
 constexpr qsizetype TokenCost = qsizetype(sizeof(TDPTag)) + 64;
 // Elements of a data packet nest three deep; deeper nesting is not a data packet.
 constexpr int MaxDepth = 256;
-// The writer hands its text to the file whenever this much is pending.
-constexpr qsizetype PendingLimit = 10000;
 
 bool isSeparator(char c)
 {
@@ -648,14 +647,174 @@ QVariant packetDateTimeValue(const QString& raw, QByteArrayView fieldType, TFiel
     }
 }
 
+// Values in the form the program's own writer gives them are converted from
+// the file's bytes straight into the field's stored form; any other text takes
+// the field's text conversion, which accepts or rejects it with its message.
+enum class DirectForm
+{
+    None,
+    Text,
+    Integer,
+    Float,
+};
+
+// A decimal integer: an optional "-" and digits.
+std::optional<qint64> plainInteger(QByteArrayView raw)
+{
+    qint64 value = 0;
+    const auto [end, error] = std::from_chars(raw.begin(), raw.end(), value);
+    if (error != std::errc() || end != raw.end())
+        return std::nullopt;
+    return value;
+}
+
+// An optional "-", digits with "." and an optional exponent, within the double range.
+std::optional<double> plainFloat(QByteArrayView raw)
+{
+    const char* p = raw.begin();
+    if (p != raw.end() && *p == '-')
+        ++p;
+    if (p == raw.end() || !((*p >= '0' && *p <= '9') || *p == '.'))
+        return std::nullopt;
+    double value = 0;
+    const auto [end, error] = std::from_chars(raw.begin(), raw.end(), value);
+    if (error != std::errc() || end != raw.end() || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+// The stored value the field's text conversion would give (null: no value);
+// nullopt when the text is not in the plain form and must take that conversion.
+std::optional<QVariant> directValue(const TField& field, DirectForm form, QByteArrayView raw,
+                                    XmlEncoding encoding)
+{
+    if (raw.isEmpty())
+        return QVariant();
+    switch (form) {
+    case DirectForm::Text: {
+        // Unescaped text lies within the code page, so the field's restriction
+        // to it would change nothing.
+        QString text = XmlUnescape(raw, encoding);
+        if (field.size() > 0)
+            text.truncate(field.size());
+        // Stored for the table's lifetime: without the slack of unescaping or cutting.
+        if (text.capacity() > text.size())
+            text.squeeze();
+        return text.isEmpty() ? QVariant() : QVariant(text);
+    }
+    case DirectForm::Integer: {
+        const auto& integer = static_cast<const TIntegerField&>(field);
+        const auto value = plainInteger(raw);
+        if (!value || *value < integer.minimum() || *value > integer.maximum())
+            return std::nullopt;
+        return field.dataType() == TFieldType::ftLargeint ? QVariant(*value)
+                                                          : QVariant(int(*value));
+    }
+    case DirectForm::Float: {
+        const auto value = plainFloat(raw);
+        if (!value)
+            return std::nullopt;
+        return QVariant(*value);
+    }
+    case DirectForm::None:
+        break;
+    }
+    return std::nullopt;
+}
+
 } // namespace
+
+// The values of the last row read for each group of used columns: each
+// attribute name is matched to the columns once per file, not once per row.
+class TDataPacket::RowColumns
+{
+public:
+    // names: the used columns' names; columns whose names differ only in
+    // letter case form one group and get the same attribute.
+    explicit RowColumns(const std::vector<QByteArray>& names)
+    {
+        for (std::size_t c = 0; c < names.size(); ++c) {
+            std::size_t g = 0;
+            while (g < c && !equalIgnoringCase(names[g], names[c]))
+                ++g;
+            m_groupOf.push_back(int(g));
+        }
+        m_names = names;
+        m_values.resize(names.size());
+        m_found.resize(names.size());
+    }
+
+    // Takes the row's attributes: for each group the first whose name matches.
+    void read(const TDPTag& row)
+    {
+        std::fill(m_found.begin(), m_found.end(), char(0));
+        const qsizetype count = row.attributeCount();
+        for (qsizetype i = 0; i < count; ++i) {
+            const int group = groupOfAttribute(row.attributeNameBytes(i));
+            if (group >= 0 && !m_found[std::size_t(group)]) {
+                m_found[std::size_t(group)] = 1;
+                m_values[std::size_t(group)] = row.attributeBytes(i);
+            }
+        }
+    }
+
+    // The raw value for used column c; empty when the row has none.
+    QByteArrayView value(std::size_t c) const
+    {
+        const auto g = std::size_t(m_groupOf[c]);
+        return m_found[g] ? m_values[g] : QByteArrayView();
+    }
+
+private:
+    struct Slot
+    {
+        QByteArray name;
+        int group;
+    };
+
+    // Names seen so far, exactly as written; rows name their attributes in
+    // the same order, so the one after the last found is tried first. A file
+    // of ever new names is matched without being remembered beyond a bound.
+    int groupOfAttribute(QByteArrayView name)
+    {
+        const std::size_t known = m_known.size();
+        for (std::size_t k = 0; k < known; ++k) {
+            const std::size_t at = (m_hint + k) % known;
+            if (m_known[at].name == name) {
+                m_hint = at + 1 < known ? at + 1 : 0;
+                return m_known[at].group;
+            }
+        }
+        const int group = groupOf(name);
+        if (known < MaxKnownNames)
+            m_known.push_back({name.toByteArray(), group});
+        return group;
+    }
+
+    int groupOf(QByteArrayView name) const
+    {
+        for (std::size_t c = 0; c < m_names.size(); ++c) {
+            if (equalIgnoringCase(m_names[c], name))
+                return m_groupOf[c];
+        }
+        return -1;
+    }
+
+    std::vector<QByteArray> m_names;
+    std::vector<int> m_groupOf;
+    static constexpr std::size_t MaxKnownNames = 256;
+    std::vector<Slot> m_known;
+    std::size_t m_hint = 0;
+    std::vector<QByteArrayView> m_values;
+    std::vector<char> m_found;
+};
 
 // The columns are matched to the table's fields by name with letter case
 // ignored, like every field lookup of a table, and a matched column gives its
 // values whatever the case of its name. Every used field of every row is
-// written (an absent value as the empty text) through the plain text
-// conversion, and the record is posted when a data field was written. A value
-// the field rejects cancels the record being loaded; the records posted
+// written (an absent value as the empty text) as the plain text conversion
+// would write it, and the record is posted when a data field was written. A
+// value the field rejects cancels the record being loaded; the records posted
 // before it stay, and the error passes on.
 void TDataPacket::LoadInto(TDataSet& table)
 {
@@ -667,11 +826,12 @@ void TDataPacket::LoadInto(TDataSet& table)
     struct UsedColumn
     {
         TField* field;
-        QByteArray name;
         QByteArray type;
         ColumnKind kind;
+        DirectForm direct;
     };
     std::vector<UsedColumn> used;
+    std::vector<QByteArray> names;
     for (const TDPTag& column : m_fields.m_children) {
         if (column.nameBytes() != "FIELD")
             continue;
@@ -679,22 +839,40 @@ void TDataPacket::LoadInto(TDataSet& table)
         if (!attrName)
             continue;
         if (TField* field = table.findField(PacketText::fromCp1251(*attrName))) {
-            used.push_back({field, attrName->toByteArray(),
+            const ColumnKind kind = columnKind(column);
+            DirectForm direct = DirectForm::None;
+            if (kind == ColumnKind::Text && dynamic_cast<TStringField*>(field) &&
+                field->dataType() != TFieldType::ftWideString)
+                direct = DirectForm::Text;
+            else if ((kind == ColumnKind::Other || kind == ColumnKind::Number) &&
+                     dynamic_cast<TIntegerField*>(field))
+                direct = DirectForm::Integer;
+            else if (kind == ColumnKind::Number && dynamic_cast<TFloatField*>(field))
+                direct = DirectForm::Float;
+            used.push_back({field,
                             column.attribute(u"fieldtype").value_or(QByteArrayView()).toByteArray(),
-                            columnKind(column)});
+                            kind, direct});
+            names.push_back(attrName->toByteArray());
         }
     }
     if (used.empty())
         return;
 
+    RowColumns columns(names);
     while (NextRow()) {
         table.append();
         try {
-            for (const UsedColumn& column : used) {
-                const QByteArrayView raw =
-                    m_row.attributeByBytes(column.name).value_or(QByteArrayView());
+            columns.read(m_row);
+            for (std::size_t c = 0; c < used.size(); ++c) {
+                const UsedColumn& column = used[c];
+                const QByteArrayView raw = columns.value(c);
                 TField& field = *column.field;
-                if (!raw.isEmpty() && isDateTimeType(field.dataType())) {
+                if (column.direct != DirectForm::None) {
+                    if (const auto value = directValue(field, column.direct, raw, m_encoding)) {
+                        field.writeRaw(*value);
+                        continue;
+                    }
+                } else if (!raw.isEmpty() && isDateTimeType(field.dataType())) {
                     const QVariant value = packetDateTimeValue(PacketText::decode(raw, m_encoding),
                                                                column.type, field.dataType());
                     if (value.isValid()) {
@@ -723,306 +901,4 @@ void TDataPacket::LoadInto(TDataSet& table)
     // A last record that no data field made modified is dropped, not left pending.
     if (table.state() == TDataSetState::dsInsert && !table.modified())
         table.cancel();
-}
-
-// ---------------------------------------------------------------------------
-// Writing
-
-namespace {
-
-enum class ValueForm
-{
-    Text,
-    Integer,
-    Float,
-    Date,
-    Time,
-    DateTime,
-    Base64,
-};
-
-struct WrittenField
-{
-    TField* field;
-    QByteArray rowName;
-    ValueForm form;
-};
-
-void appendAttribute(QByteArray& out, const char* name, QByteArrayView value)
-{
-    out.append(' ');
-    out.append(name);
-    out.append("=\"");
-    out.append(value);
-    out.append('"');
-}
-
-// The FIELD element of a written field; fails for a type the format has no name for.
-QByteArray fieldElement(const TField& field, ValueForm& form)
-{
-    const QByteArray width = QByteArray::number(field.size());
-    QByteArray type;
-    QByteArray subtype;
-    QByteArray decimals;
-    QByteArray widthAttr;
-    switch (field.dataType()) {
-    case TFieldType::ftString:
-        type = "string";
-        widthAttr = width;
-        form = ValueForm::Text;
-        break;
-    case TFieldType::ftFixedChar:
-        type = "string";
-        subtype = "FixedChar";
-        widthAttr = width;
-        form = ValueForm::Text;
-        break;
-    case TFieldType::ftSmallint:
-        type = "i2";
-        form = ValueForm::Integer;
-        break;
-    case TFieldType::ftInteger:
-        type = "i4";
-        form = ValueForm::Integer;
-        break;
-    case TFieldType::ftFloat:
-        type = "r8";
-        form = ValueForm::Float;
-        break;
-    case TFieldType::ftCurrency:
-    case TFieldType::ftBCD:
-        type = "fixed";
-        decimals = width;
-        widthAttr = "15";
-        form = ValueForm::Float;
-        break;
-    case TFieldType::ftLargeint:
-        type = "fixed";
-        decimals = "0";
-        widthAttr = "18";
-        form = ValueForm::Integer;
-        break;
-    case TFieldType::ftDate:
-        type = "date";
-        form = ValueForm::Date;
-        break;
-    case TFieldType::ftTime:
-        type = "time";
-        form = ValueForm::Time;
-        break;
-    case TFieldType::ftDateTime:
-        type = "dateTime";
-        form = ValueForm::DateTime;
-        break;
-    case TFieldType::ftBlob:
-        type = "bin.hex";
-        subtype = "Binary";
-        widthAttr = "8";
-        form = ValueForm::Base64;
-        break;
-    case TFieldType::ftMemo:
-    case TFieldType::ftFmtMemo:
-        type = "bin.hex";
-        subtype = "Text";
-        widthAttr = "8";
-        form = ValueForm::Text;
-        break;
-    default:
-        throw F2tpError(QStringLiteral("Неизвестный тип поля ") + field.componentName());
-    }
-    QByteArray out("<FIELD");
-    appendAttribute(out, "attrname", XmlEscape(field.fieldName(), false));
-    appendAttribute(out, "fieldtype", type);
-    if (!subtype.isEmpty())
-        appendAttribute(out, "SUBTYPE", subtype);
-    if (!decimals.isEmpty())
-        appendAttribute(out, "DECIMALS", decimals);
-    if (!widthAttr.isEmpty())
-        appendAttribute(out, "WIDTH", widthAttr);
-    if (field.readOnly())
-        appendAttribute(out, "readonly", "true");
-    if (field.required())
-        appendAttribute(out, "required", "true");
-    out.append("></FIELD>");
-    return out;
-}
-
-// Digits, signs, "." and "E" of a number's text.
-void appendLatin1(QByteArray& out, QStringView text)
-{
-    for (const QChar c : text)
-        out.append(char(c.unicode() < 0x80 ? c.unicode() : u'?'));
-}
-
-void appendDigits(QByteArray& out, int value, int width)
-{
-    const QByteArray digits = QByteArray::number(value);
-    for (qsizetype i = digits.size(); i < width; ++i)
-        out.append('0');
-    out.append(digits);
-}
-
-void appendDate(QByteArray& out, QDate date)
-{
-    appendDigits(out, date.year(), 4);
-    appendDigits(out, date.month(), 2);
-    appendDigits(out, date.day(), 2);
-}
-
-void appendTime(QByteArray& out, QTime time)
-{
-    appendDigits(out, time.hour(), 2);
-    out.append(':');
-    appendDigits(out, time.minute(), 2);
-    out.append(':');
-    appendDigits(out, time.second(), 2);
-    appendDigits(out, time.msec(), 3);
-}
-
-// Appends ` NAME="value"` for a field whose value as text is not empty.
-void appendRowValue(QByteArray& out, const WrittenField& w)
-{
-    const TField& field = *w.field;
-    if (w.form == ValueForm::Text) {
-        const QString text = field.asString();
-        if (text.isEmpty())
-            return;
-        out.append(' ');
-        out.append(w.rowName);
-        out.append("=\"");
-        PacketText::appendEscaped(out, text);
-        out.append('"');
-        return;
-    }
-    if (field.isNull())
-        return;
-    const qsizetype start = out.size();
-    out.append(' ');
-    out.append(w.rowName);
-    out.append("=\"");
-    const qsizetype valueStart = out.size();
-    switch (w.form) {
-    case ValueForm::Text:
-        break;
-    case ValueForm::Integer:
-        appendLatin1(out, field.asString());
-        break;
-    case ValueForm::Float:
-        appendLatin1(out, FloatToText(field.asFloat(), u'.'));
-        break;
-    case ValueForm::Date:
-        appendDate(out, field.value().toDate());
-        break;
-    case ValueForm::Time:
-        appendTime(out, field.value().toTime());
-        break;
-    case ValueForm::DateTime: {
-        const QDateTime value = field.value().toDateTime();
-        appendDate(out, value.date());
-        out.append('T');
-        appendTime(out, value.time());
-        break;
-    }
-    case ValueForm::Base64:
-        if (const auto* blob = dynamic_cast<const TBlobField*>(&field))
-            out.append(Base64Encode(blob->asBytes()));
-        break;
-    }
-    if (out.size() == valueStart) {
-        out.truncate(start);
-        return;
-    }
-    out.append('"');
-}
-
-// Returns the table to the record that was current, also when the walk failed.
-class CurrentRecordGuard
-{
-public:
-    explicit CurrentRecordGuard(TDataSet& table)
-        : m_table(table)
-        , m_bookmark(table.bookmark())
-    {
-    }
-    ~CurrentRecordGuard()
-    {
-        if (m_pending) {
-            try {
-                m_table.gotoBookmark(m_bookmark);
-            } catch (...) {
-                // The error that ended the walk is the one to report.
-            }
-        }
-    }
-    Q_DISABLE_COPY_MOVE(CurrentRecordGuard)
-
-    void restore()
-    {
-        m_pending = false;
-        m_table.gotoBookmark(m_bookmark);
-    }
-
-private:
-    TDataSet& m_table;
-    TBookmark m_bookmark;
-    bool m_pending = true;
-};
-
-[[noreturn]] void cannotCreate(const QString& fileName)
-{
-    throw F2tpError(QStringLiteral("Не удается создать файл ") + fileName);
-}
-
-void writeOut(QSaveFile& file, const QByteArray& bytes, const QString& fileName)
-{
-    if (file.write(bytes) != bytes.size())
-        cannotCreate(fileName);
-}
-
-} // namespace
-
-void WriteDataPacket(TDataSet& table, const QString& fileName)
-{
-    QByteArray header("<?xml version=\"1.0\" encoding=\"windows-1251\" standalone=\"yes\"?>"
-                      "<DATAPACKET Version=\"2.0\"><METADATA><FIELDS>");
-    std::vector<WrittenField> written;
-    for (int i = 0; i < table.fieldCount(); ++i) {
-        TField& field = table.field(i);
-        if (field.fieldKind() != TFieldKind::fkData && field.tag() != 128)
-            continue;
-        ValueForm form = ValueForm::Text;
-        header.append(fieldElement(field, form));
-        written.push_back({&field, toCp1251(field.fieldName()), form});
-    }
-    header.append("</FIELDS><PARAMS/></METADATA>");
-
-    // Written aside and put in place only when complete: the old file survives any failure.
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        cannotCreate(fileName);
-    writeOut(file, header, fileName);
-
-    QByteArray pending("<ROWDATA>");
-    pending.reserve(PendingLimit + 4096);
-    {
-        TControlsDisabler controls(table);
-        CurrentRecordGuard current(table);
-        table.first();
-        while (!table.eof()) {
-            pending.append("<ROW");
-            for (const WrittenField& w : written)
-                appendRowValue(pending, w);
-            pending.append(" />");
-            if (pending.size() > PendingLimit) {
-                writeOut(file, pending, fileName);
-                pending.resize(0);
-            }
-            table.next();
-        }
-        current.restore();
-    }
-    pending.append("</ROWDATA></DATAPACKET>");
-    writeOut(file, pending, fileName);
-    if (!file.commit())
-        cannotCreate(fileName);
 }

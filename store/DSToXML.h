@@ -129,6 +129,7 @@ public:
     const TDPTag& rowTag() const { return m_row; }
 
 private:
+    class RowColumns;
     enum class ColumnKind
     {
         Text,

@@ -3,6 +3,7 @@
 #include <cfloat>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 #include "Errors.h"
@@ -119,38 +120,108 @@ void ShowErrorBox(const QString& text)
     userInterface().showError(text);
 }
 
-QString FloatToText(double value, QChar decimalSeparator)
+namespace {
+
+// The significant digits of |value| (no trailing zeros) rounded to 15, and the
+// power of ten of the first. The shortest text that reads back as the value is
+// that rounding whenever it has at most 15 digits: the double's own error is
+// below half a unit of the 15th digit. Only longer ones need the exact rounding,
+// and denormals, whose error is larger.
+int significantDigits(double value, char* digits, int& exponent)
+{
+    char buffer[64];
+    const double magnitude = std::fabs(value);
+    auto written =
+        std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::scientific);
+    int count = 0;
+    const char* p = buffer;
+    for (; p != written.ptr && *p != 'e'; ++p)
+        if (*p != '.')
+            ++count;
+    if (count > 15 || magnitude < DBL_MIN)
+        written = std::to_chars(buffer, buffer + sizeof buffer, magnitude,
+                                std::chars_format::scientific, 14);
+    p = buffer;
+    count = 0;
+    for (; p != written.ptr && *p != 'e'; ++p)
+        if (*p != '.')
+            digits[count++] = *p;
+    while (count > 1 && digits[count - 1] == '0')
+        --count;
+    ++p;
+    const bool negative = *p == '-';
+    if (*p == '-' || *p == '+')
+        ++p;
+    int e = 0;
+    for (; p != written.ptr; ++p)
+        e = e * 10 + (*p - '0');
+    exponent = negative ? -e : e;
+    return count;
+}
+
+char* copyChars(char* out, const char* from, int count)
+{
+    std::memcpy(out, from, std::size_t(count));
+    return out + count;
+}
+
+char* fillZeros(char* out, int count)
+{
+    for (int i = 0; i < count; ++i)
+        *out++ = '0';
+    return out;
+}
+
+} // namespace
+
+char* FloatToChars(double value, char decimalSeparator, char* out)
 {
     if (std::isnan(value))
-        return QStringLiteral("NAN");
+        return copyChars(out, "NAN", 3);
     if (std::isinf(value))
-        return value < 0 ? QStringLiteral("-INF") : QStringLiteral("INF");
-    if (value == 0.0)
-        return QStringLiteral("0");
-    Decimal d = toDecimal(value, 15);
-    while (d.digits.size() > 1 && d.digits.endsWith('0'))
-        d.digits.chop(1);
-    const QString digits = QString::fromLatin1(d.digits);
-    QString result;
-    if (value < 0)
-        result += QLatin1Char('-');
-    if (d.exponent >= 15 || d.exponent < -5) {
-        result += digits.at(0);
-        if (digits.size() > 1)
-            result += decimalSeparator + digits.mid(1);
-        result += QLatin1Char('E') + QString::number(d.exponent);
-    } else if (d.exponent >= 0) {
-        const int intDigits = d.exponent + 1;
-        if (digits.size() <= intDigits) {
-            result += digits + QString(intDigits - digits.size(), QLatin1Char('0'));
-        } else {
-            result += digits.left(intDigits) + decimalSeparator + digits.mid(intDigits);
-        }
-    } else {
-        result += QLatin1Char('0') + QString(decimalSeparator) +
-                  QString(-d.exponent - 1, QLatin1Char('0')) + digits;
+        return value < 0 ? copyChars(out, "-INF", 4) : copyChars(out, "INF", 3);
+    if (value == 0.0) {
+        *out = '0';
+        return out + 1;
     }
-    return result;
+    char digits[32];
+    int exponent = 0;
+    const int count = significantDigits(value, digits, exponent);
+    if (value < 0)
+        *out++ = '-';
+    if (exponent >= 15 || exponent < -5) {
+        *out++ = digits[0];
+        if (count > 1) {
+            *out++ = decimalSeparator;
+            out = copyChars(out, digits + 1, count - 1);
+        }
+        *out++ = 'E';
+        return std::to_chars(out, out + 8, exponent).ptr;
+    }
+    if (exponent >= 0) {
+        const int intDigits = exponent + 1;
+        if (count <= intDigits)
+            return fillZeros(copyChars(out, digits, count), intDigits - count);
+        out = copyChars(out, digits, intDigits);
+        *out++ = decimalSeparator;
+        return copyChars(out, digits + intDigits, count - intDigits);
+    }
+    *out++ = '0';
+    *out++ = decimalSeparator;
+    return copyChars(fillZeros(out, -exponent - 1), digits, count);
+}
+
+QString FloatToText(double value, QChar decimalSeparator)
+{
+    // Any separator other than "." or "," is written as one character and replaced.
+    char buffer[FloatTextCapacity];
+    const char marker =
+        decimalSeparator.unicode() < 0x80 ? char(decimalSeparator.unicode()) : '\x01';
+    const char* end = FloatToChars(value, marker, buffer);
+    QString text = QString::fromLatin1(buffer, end - buffer);
+    if (marker == '\x01')
+        text.replace(QChar(u'\x01'), decimalSeparator);
+    return text;
 }
 
 std::optional<double> TextToFloat(const QString& text, QChar decimalSeparator)

@@ -32,6 +32,11 @@ void ShowErrorBox(const QString& text);
 // integer digits, else scientific ("1E-6", "2,5E20"); no trailing zeros.
 QString FloatToText(double value, QChar decimalSeparator);
 
+// FloatToText written at out, which has room for FloatTextCapacity characters;
+// returns the end. No allocation: the data packet writer formats every number so.
+inline constexpr int FloatTextCapacity = 32;
+char* FloatToChars(double value, char decimalSeparator, char* out);
+
 // Parses optional blanks, optional sign, digits with the separator and an
 // optional exponent ("E" or "e", optional sign, digits), optional trailing
 // blanks. Empty or anything else: nullopt.

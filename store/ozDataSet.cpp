@@ -261,6 +261,26 @@ void TDataSet::initBuffer(TRecordBuffer& buffer) const
     buffer.blobModified = QList<bool>(m_fieldDefs.size(), false);
 }
 
+namespace {
+
+template <class T> void resetList(QList<T>& list, qsizetype size)
+{
+    if (list.size() == size && list.isDetached())
+        list.fill(T());
+    else
+        list = QList<T>(size);
+}
+
+} // namespace
+
+void TDataSet::loadBuffer(TRecordBuffer& buffer, qint32 id, const QVariantList& data) const
+{
+    buffer.id = id;
+    buffer.data = data;
+    resetList(buffer.calc, m_calcCount);
+    resetList(buffer.blobModified, m_fieldDefs.size());
+}
+
 QVariant TDataSet::fieldRead(const TField& field) const
 {
     const TRecordBuffer* buffer = activeBuffer();

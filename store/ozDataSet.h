@@ -304,6 +304,9 @@ protected:
     bool hasCurrent() const { return m_hasCurrent; }
     void setHasCurrent(bool value) { m_hasCurrent = value; }
     void initBuffer(TRecordBuffer& buffer) const;
+    // The buffer takes a stored record's values (shared, not copied) with an
+    // empty calculated part; the lists are reused when they have the size.
+    void loadBuffer(TRecordBuffer& buffer, qint32 id, const QVariantList& data) const;
     int storedFieldCount() const { return int(m_fieldDefs.size()); }
     int calcFieldCount() const { return m_calcCount; }
     bool hasCalcFields() const { return m_calcCount > 0; }

@@ -179,6 +179,8 @@ protected:
 private:
     friend class TDataSet;
     friend class TozMemBlobStream;
+    // The packet reader stores values it converted from the file's bytes itself.
+    friend class TDataPacket;
 
     TDataSet& m_dataSet;
     TFieldType m_dataType;

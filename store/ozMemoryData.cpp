@@ -406,10 +406,8 @@ bool TozMemoryData::filterAccepts(int recordIndex)
 
 void TozMemoryData::copyToCurrent(int index)
 {
-    TRecordBuffer& buffer = currentBuffer();
-    initBuffer(buffer);
-    buffer.id = m_records[std::size_t(index)]->ID();
-    buffer.data = m_records[std::size_t(index)]->values();
+    const TozMemoryRecord& record = *m_records[std::size_t(index)];
+    loadBuffer(currentBuffer(), record.ID(), record.values());
 }
 
 bool TozMemoryData::getRecord(TGetMode mode)

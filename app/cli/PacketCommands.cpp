@@ -1,5 +1,5 @@
-// f2tp-cli packet: shows a data packet file as text and copies it through the
-// program's reader and writer.
+// f2tp-cli packet: shows a data packet file as text, reads it into a table
+// (printing the number of rows) and copies it through the program's reader and writer.
 #include <QTextStream>
 
 #include "CliCommand.h"
@@ -126,6 +126,12 @@ int packetCommand(const QStringList& args, CliContext& ctx)
         dump(args.at(1), ctx.out);
         return 0;
     }
+    if (command == u"load" && args.size() == 2) {
+        TozMemoryData table;
+        readPacket(args.at(1), table);
+        ctx.out << table.recordCount() << '\n';
+        return 0;
+    }
     if (command == u"copy" && args.size() == 3) {
         copy(args.at(1), args.at(2));
         return 0;
@@ -133,7 +139,8 @@ int packetCommand(const QStringList& args, CliContext& ctx)
     throw CliUsageError(QStringLiteral("Wrong arguments for packet"));
 }
 
-const CliRegistration registration("packet", "packet dump FILE | packet copy IN OUT",
+const CliRegistration registration("packet",
+                                   "packet dump FILE | packet load FILE | packet copy IN OUT",
                                    packetCommand);
 
 } // namespace

@@ -1,7 +1,10 @@
 #include "ObFunc.h"
 
 #include <cfloat>
+#include <charconv>
 #include <cmath>
+#include <cstring>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -52,6 +55,93 @@ TEST(TextHelpers, FloatTextRoundTripsThroughTheParser)
         const auto back = TextToFloat(text, QLatin1Char('.'));
         ASSERT_TRUE(back.has_value()) << text.toStdString();
         EXPECT_NEAR(*back, v, std::abs(v) * 1e-14) << text.toStdString();
+    }
+}
+
+namespace {
+
+// The text form by its definition: the value rounded to 15 significant digits
+// (std::to_chars is exactly rounded), trailing zeros dropped, laid out by exponent.
+std::string referenceFloatText(double value)
+{
+    if (value == 0.0)
+        return "0";
+    char buffer[64];
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
+                                   std::chars_format::scientific, 14)
+                         .ptr;
+    const std::string all(buffer, end);
+    const std::size_t e = all.find('e');
+    std::string digits = all.substr(0, 1) + all.substr(2, e - 2);
+    while (digits.size() > 1 && digits.back() == '0')
+        digits.pop_back();
+    const int exponent = std::stoi(all.substr(e + 1));
+    std::string text = value < 0 ? "-" : "";
+    if (exponent >= 15 || exponent < -5) {
+        text += digits.substr(0, 1);
+        if (digits.size() > 1)
+            text += "." + digits.substr(1);
+        return text + "E" + std::to_string(exponent);
+    }
+    if (exponent >= 0) {
+        const std::size_t intDigits = std::size_t(exponent) + 1;
+        if (digits.size() <= intDigits)
+            return text + digits + std::string(intDigits - digits.size(), '0');
+        return text + digits.substr(0, intDigits) + "." + digits.substr(intDigits);
+    }
+    return text + "0." + std::string(std::size_t(-exponent - 1), '0') + digits;
+}
+
+} // namespace
+
+// The writer's number text equals the 15-digit rounding for values whose
+// shortest form is short and for those that need all 17 digits alike.
+TEST(TextHelpers, FloatTextIsTheFifteenDigitRoundingAtEveryMagnitude)
+{
+    const double edges[] = {4.9406564584124654e-324,
+                            2.2250738585072009e-308,
+                            2.2250738585072014e-308,
+                            1e308,
+                            DBL_MAX,
+                            -0.0,
+                            0.1 + 0.2,
+                            1.0 / 3.0,
+                            123456789012345.0,
+                            1234567890123456.0,
+                            999999999999999.4,
+                            999999999999999.6,
+                            0.000099999999999999995,
+                            0.00001,
+                            1e15,
+                            1e-5,
+                            9.9999999999999995e-6,
+                            0.30000000000000004,
+                            2.0 / 7.0 * 1e10,
+                            5e-324 * 3};
+    for (const double v : edges) {
+        char buffer[FloatTextCapacity];
+        const char* end = FloatToChars(v, '.', buffer);
+        EXPECT_EQ(std::string(buffer, std::size_t(end - buffer)), referenceFloatText(v)) << v;
+    }
+    EXPECT_EQ(FloatToText(-0.0, QLatin1Char(',')), QStringLiteral("0"));
+    EXPECT_EQ(FloatToText(999999999999999.6, QLatin1Char(',')), QStringLiteral("1E15"));
+    EXPECT_EQ(FloatToText(123456.789, QChar(u'\u066B')),
+              QStringView(u"123456\u066B789").toString());
+    // Random bit patterns cover every exponent, and values of few decimals the usual data.
+    quint64 seed = 0x9E3779B97F4A7C15ull;
+    for (int i = 0; i < 200000; ++i) {
+        seed = seed * 6364136223846793005ull + 1442695040888963407ull;
+        double v = 0;
+        if (i % 2 == 0) {
+            std::memcpy(&v, &seed, sizeof v);
+            if (!std::isfinite(v))
+                continue;
+        } else {
+            v = double(qint64(seed >> 20) % 100000000) / 1000.0;
+        }
+        char buffer[FloatTextCapacity];
+        const char* end = FloatToChars(v, '.', buffer);
+        ASSERT_EQ(std::string(buffer, std::size_t(end - buffer)), referenceFloatText(v)) << v;
     }
 }
 

@@ -75,6 +75,18 @@ TEST_F(PacketCli, CopyWritesOtherWritersFilesInTheProgramsOwnForm)
     }
 }
 
+TEST_F(PacketCli, LoadPrintsTheNumberOfRowsAndFailsLikeCopy)
+{
+    CliRun run = cli({QStringLiteral("load"), fixture("worked_example.xml")});
+    EXPECT_EQ(run.status, 0) << run.err.constData();
+    EXPECT_EQ(run.out, QByteArray("2\n"));
+
+    run = cli({QStringLiteral("load"), fixture("truncated_rows_1251.xml")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, QByteArray());
+    EXPECT_EQ(QString::fromUtf8(run.err), QStringLiteral("Неверный формат файла\n"));
+}
+
 TEST_F(PacketCli, DumpPrintsColumnsAndRowsAsUtf8)
 {
     const CliRun run = cli({QStringLiteral("dump"), fixture("worked_example.xml")});
