@@ -1,6 +1,7 @@
 #include "FormTestSupport.h"
 
 #include "CheckForm.h"
+#include "FormatSettings.h"
 #include "ObFunc.h"
 #include "ozField.h"
 
@@ -39,7 +40,7 @@ void FormTest::fillCard(const QStringList& emptyColumns)
 
 void FormTest::setNumber(int sectionNumber, int row, const char* column, double value)
 {
-    enter(sectionNumber, row, column, FloatToText(value, QLatin1Char('.')));
+    enter(sectionNumber, row, column, FloatToText(value, FormatSettings::decimalSeparator()));
 }
 
 QString FormTest::checkMessage()
