@@ -284,53 +284,71 @@ private:
         }
     }
 
+    // Which placed cell covers each place of a page's grid (-1: none), and
+    // the sheet's row and column of each placed cell.
+    struct PageGrid
+    {
+        std::vector<std::vector<int>> owner;
+        std::vector<std::pair<int, int>> cells;
+    };
+
     void placeCells(TLaidPage& page)
     {
         const int n = int(page.rows.size());
-        // Which placed cell covers each place of the page's grid (-1: none).
-        std::vector<std::vector<int>> grid(std::size_t(n),
-                                           std::vector<int>(std::size_t(columns()), -1));
-        std::vector<std::pair<int, int>> placed;
+        PageGrid grid;
+        grid.owner.assign(std::size_t(n), std::vector<int>(std::size_t(columns()), -1));
         for (int i = 0; i < n; ++i) {
             const int r = page.rows[std::size_t(i)] - 1;
             for (int c = 0; c < columns(); ++c) {
                 if (!owns(r, c))
                     continue;
+                // The span reaches down as far as its rows stand on this page.
                 const int end = spanEnd(r, c);
                 int j = i;
                 while (j + 1 < n && page.rows[std::size_t(j + 1)] - 1 <= end)
                     ++j;
-                const int id = int(placed.size());
-                placed.emplace_back(r, c);
+                const int id = int(grid.cells.size());
+                grid.cells.emplace_back(r, c);
                 const int lastColumn = std::min(columns(), c + cell(r, c).colSpan);
                 for (int ii = i; ii <= j; ++ii)
                     for (int cc = c; cc < lastColumn; ++cc)
-                        grid[std::size_t(ii)][std::size_t(cc)] = id;
+                        grid.owner[std::size_t(ii)][std::size_t(cc)] = id;
                 const int top = page.rowTops[std::size_t(i)];
-                const int bottom = page.rowTops[std::size_t(j)] +
-                                   m_height[std::size_t(page.rows[std::size_t(j)] - 1)];
                 addText(page, r, c,
                         QRect(m_columnX[std::size_t(c)], top, columnsWidth(c, cell(r, c).colSpan),
-                              bottom - top));
+                              rowBottom(page, j) - top));
             }
         }
+        if (n > 0)
+            addEdges(page, grid);
+    }
+
+    int rowBottom(const TLaidPage& page, int i) const
+    {
+        return page.rowTops[std::size_t(i)] + m_height[std::size_t(page.rows[std::size_t(i)] - 1)];
+    }
+
+    // Each edge of the page's grid once: between two cells the wider of their
+    // borders, none inside a merged cell.
+    void addEdges(TLaidPage& page, const PageGrid& grid) const
+    {
+        const int n = int(page.rows.size());
         auto border = [&](int id, int side) {
             if (id < 0)
                 return 0;
-            return units(cell(placed[std::size_t(id)].first, placed[std::size_t(id)].second)
-                             .borders[std::size_t(side)],
-                         m_scale);
+            const auto [r, c] = grid.cells[std::size_t(id)];
+            return units(cell(r, c).borders[std::size_t(side)], m_scale);
         };
         auto rowY = [&](int i) {
-            return i < n ? page.rowTops[std::size_t(i)]
-                         : page.rowTops[std::size_t(n - 1)] +
-                               m_height[std::size_t(page.rows[std::size_t(n - 1)] - 1)];
+            return i < n ? page.rowTops[std::size_t(i)] : rowBottom(page, n - 1);
         };
-        // Horizontal edges: between place rows i-1 and i the stronger border wins.
-        for (int i = 0; i <= n && n > 0; ++i) {
+        auto owner = [&](int i, int c) {
+            return grid.owner[std::size_t(i)][std::size_t(c)];
+        };
+        for (int i = 0; i <= n; ++i) {
             for (int c = 0; c < columns(); ++c) {
-                const int above = i > 0 ? grid[std::size_t(i - 1)][std::size_t(c)] : -1;
-                const int below = i < n ? grid[std::size_t(i)][std::size_t(c)] : -1;
+                const int above = i > 0 ? owner(i - 1, c) : -1;
+                const int below = i < n ? owner(i, c) : -1;
                 const int width = above == below ? 0 : std::max(border(above, 3), border(below, 1));
                 addEdge(page,
                         QLine(m_columnX[std::size_t(c)], rowY(i), m_columnX[std::size_t(c + 1)],
@@ -340,8 +358,8 @@ private:
         }
         for (int c = 0; c <= columns(); ++c) {
             for (int i = 0; i < n; ++i) {
-                const int left = c > 0 ? grid[std::size_t(i)][std::size_t(c - 1)] : -1;
-                const int right = c < columns() ? grid[std::size_t(i)][std::size_t(c)] : -1;
+                const int left = c > 0 ? owner(i, c - 1) : -1;
+                const int right = c < columns() ? owner(i, c) : -1;
                 const int width = left == right ? 0 : std::max(border(left, 2), border(right, 0));
                 const int x = m_columnX[std::size_t(c)];
                 addEdge(page, QLine(x, rowY(i), x, rowY(i + 1)), width);
