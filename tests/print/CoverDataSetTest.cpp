@@ -180,15 +180,6 @@ TEST_F(CoverDataSetTest, NextDiffersLooksAheadAndComesBack)
     EXPECT_FALSE(adapter->NextDiffers("KOD", "9"));
 }
 
-TEST_F(CoverDataSetTest, NavigationFollowsTheTable)
-{
-    adapter->First();
-    EXPECT_FALSE(adapter->Next());
-    EXPECT_FALSE(adapter->Next());
-    EXPECT_TRUE(adapter->Next());
-    EXPECT_TRUE(adapter->Eof());
-}
-
 TEST_F(CoverDataSetTest, WithoutDetailsOrMaster)
 {
     EXPECT_TRUE(adapter->DetailsEof());

@@ -85,16 +85,6 @@ TEST(ReportPaintTest, RenderedPageMatchesTheGoldenImage)
     EXPECT_GE(dark, 1);
 }
 
-TEST(ReportPaintTest, PaintingScalesWithTheDevice)
-{
-    const auto pages = samplePages();
-    const QImage low = render(pages[0], 50);
-    const QImage high = render(pages[0], 200);
-    EXPECT_LT(differingShare(
-                  low, high.scaled(low.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)),
-              0.02);
-}
-
 TEST(ReportPaintTest, PdfEmbedsItsFontsAndGivesTheTextBack)
 {
     const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
