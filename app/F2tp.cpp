@@ -11,6 +11,7 @@
 #include "AppErrors.h"
 #include "MDM.h"
 #include "Main.h"
+#include "RepProcExt.h"
 #include "UiResources.h"
 #include "UserInterface.h"
 #include "Vubor.h"
@@ -33,6 +34,9 @@ void keepSplashUp()
 int main(int argc, char** argv)
 {
     TF2tpApplication app(argc, argv);
+    // The engine is ours and linked in; it is there from the start, as the
+    // program folder is.
+    LoadReportEngine();
     QCoreApplication::setApplicationName(QStringLiteral("f2tp"));
     QCoreApplication::setApplicationVersion(QStringLiteral(F2TP_VERSION));
     QGuiApplication::setWindowIcon(ProgramIcon());

@@ -37,6 +37,7 @@ TF2tpForm::TF2tpForm(TDM& dm, QWidget* parent)
     , m_prSource(std::make_unique<TDataSource>())
     , m_regSource(std::make_unique<TDataSource>())
 {
+    setReportPresenter(&m_reportPresenter);
     for (int section = 1; section <= 5; ++section) {
         auto& source = m_sectionSources.at(std::size_t(section - 1));
         source = std::make_unique<TDataSource>();
@@ -88,6 +89,8 @@ TF2tpForm::~TF2tpForm()
     } catch (...) {
         ShowApplicationError(std::current_exception());
     }
+    if (reportPresenter() == &m_reportPresenter)
+        setReportPresenter(nullptr);
 }
 
 namespace {
@@ -114,6 +117,9 @@ void TF2tpForm::createActions()
     m_vubAct = makeAction(this, QStringLiteral("Выбор ЗВ"),
                           QStringLiteral("Выбор загрязняющего вещества"), QKeySequence(Qt::Key_F8));
     m_vubAct->setIcon(look->standardIcon(QStyle::SP_FileDialogDetailedView));
+    m_contrAct = makeAction(this, QStringLiteral("Контроль"),
+                            QStringLiteral("Контроль правильности заполнения формы"));
+    m_contrAct->setIcon(look->standardIcon(QStyle::SP_DialogApplyButton));
     m_delAct = makeAction(this, QStringLiteral("Удалить"), QStringLiteral("Удалить запись"),
                           QKeySequence(Qt::CTRL | Qt::Key_Delete));
     m_delAct->setIcon(look->standardIcon(QStyle::SP_TrashIcon));
@@ -145,6 +151,7 @@ void TF2tpForm::createActions()
     };
     onTriggered(m_prAct, [this] { PrActExecute(); });
     onTriggered(m_vubAct, [this] { VubActExecute(); });
+    onTriggered(m_contrAct, [this] { ContrActExecute(); });
     onTriggered(m_delAct, [this] { DelActExecute(); });
     onTriggered(m_helpAct, [this] { OpenHelp(QStringLiteral("2tp")); });
     onTriggered(m_instrAct, [this] { OpenHelp(QStringLiteral("Instr2tpv")); });
@@ -211,6 +218,7 @@ void TF2tpForm::createToolBars()
     m_lowerBar = makeToolBar(this, QStringLiteral("Команды"));
     m_lowerBar->addAction(m_prAct);
     m_lowerBar->addAction(m_vubAct);
+    m_lowerBar->addAction(m_contrAct);
 }
 
 QWidget* TF2tpForm::createContextPanel()

@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include "ReportPreview.h"
 #include "UserInterface.h"
 
 class QAction;
@@ -61,6 +62,7 @@ public:
     // Controls, for the commands built on this window and for tests.
     QAction* PrAct() const { return m_prAct; }
     QAction* VubAct() const { return m_vubAct; }
+    QAction* ContrAct() const { return m_contrAct; }
     QAction* DelAct() const { return m_delAct; }
     QAction* HelpAct() const { return m_helpAct; }
     QAction* InstrAct() const { return m_instrAct; }
@@ -118,6 +120,8 @@ private:
     // Shows the organisation card, then takes the context over from it.
     void PrActExecute();
     void VubActExecute();
+    // Saves the sections and shows the control protocol in the preview.
+    void ContrActExecute();
     void DelActExecute();
     void AboutActExecute();
     // Ctrl+Del in a grid; true when the key was used.
@@ -127,12 +131,14 @@ private:
 
     TDM& m_dm;
     std::unique_ptr<TReportSections> m_sections;
+    TPreviewPresenter m_reportPresenter;
     std::array<std::unique_ptr<TDataSource>, 5> m_sectionSources;
     std::unique_ptr<TDataSource> m_prSource;
     std::unique_ptr<TDataSource> m_regSource;
 
     QAction* m_prAct = nullptr;
     QAction* m_vubAct = nullptr;
+    QAction* m_contrAct = nullptr;
     QAction* m_delAct = nullptr;
     QAction* m_helpAct = nullptr;
     QAction* m_instrAct = nullptr;

@@ -9,6 +9,7 @@ packages=(
   zlib1g-dev libjpeg-dev
   libgtest-dev libgmock-dev
   libpugixml-dev
+  fonts-liberation2 poppler-utils
   xvfb xauth xdotool
   zip unzip p7zip-full python3
   locales

@@ -5,11 +5,12 @@
 #include <map>
 #include <string>
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QTextStream>
 
 #include "CliUserInterface.h"
 #include "Errors.h"
+#include "RepProcExt.h"
 
 namespace {
 
@@ -32,6 +33,14 @@ void printUsage(QTextStream& err)
         err << "  f2tp-cli " << group.usage << '\n';
 }
 
+// Standard error carries the program's messages only; Qt's own notes about
+// the platform (a missing runtime folder, font fallbacks) are dropped.
+void dropQtNotes(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+}
+
 } // namespace
 
 CliRegistration::CliRegistration(const char* group, const char* usage, CliHandler handler)
@@ -41,7 +50,13 @@ CliRegistration::CliRegistration(const char* group, const char* usage, CliHandle
 
 int main(int argc, char* argv[])
 {
-    QCoreApplication app(argc, argv);
+    // The protocol lays out text and writes PDFs, which needs fonts but never
+    // a window: the offscreen platform serves wherever no other is asked for.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(dropQtNotes);
+    QGuiApplication app(argc, argv);
+    LoadReportEngine();
     QTextStream out(stdout);
     QTextStream err(stderr);
     out.setEncoding(QStringConverter::Utf8);

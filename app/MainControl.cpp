@@ -1,0 +1,17 @@
+// The main window's control command: the protocol of the form's checks.
+#include "Main.h"
+
+#include "ControlProtocol.h"
+#include "UserInterface.h"
+
+void TF2tpForm::ContrActExecute()
+{
+    // The value being typed belongs to the report the protocol checks.
+    if (!postSections())
+        return;
+    try {
+        ShowControlProtocol(m_dm);
+    } catch (...) {
+        ShowApplicationError(std::current_exception());
+    }
+}

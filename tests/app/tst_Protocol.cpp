@@ -1,0 +1,130 @@
+// The control command of the main window and the preview window it shows:
+// the protocol reaches the preview, which lays it out again on another page
+// setup and saves it as PDF.
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QPrintPreviewWidget>
+#include <QTemporaryDir>
+#include <QToolBar>
+#include <QtTest>
+
+#include "MDM.h"
+#include "Main.h"
+#include "RepProcExt.h"
+#include "ReportPreview.h"
+#include "ScriptedUserInterface.h"
+#include "UserInterface.h"
+
+namespace {
+
+class RecordingPresenter final : public IReportPresenter
+{
+public:
+    void present(const TPreparedReport& report) override { reports.push_back(report); }
+    std::vector<TPreparedReport> reports;
+};
+
+QStringList cellTexts(const TPreparedReport& report, int column)
+{
+    QStringList texts;
+    for (const TvxRow& row : report.sheets.at(0).rows)
+        texts.append(row.cells.at(std::size_t(column - 1)).text);
+    return texts;
+}
+
+} // namespace
+
+class ProtocolTest : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init()
+    {
+        QDir(m_dir.path()).mkpath(QStringLiteral("data"));
+        QDir(m_dir.path()).mkpath(QStringLiteral("шаблоны"));
+        for (const char* name : {"TEMPLR.xml", "KLZAV.xml", "klreg.xml", "klobl.xml"})
+            QFile::copy(QStringLiteral(F2TP_DATA_DIR "/") + QString::fromLatin1(name),
+                        m_dir.filePath(QStringLiteral("data/") + QString::fromLatin1(name)));
+        QFile::copy(QStringLiteral(F2TP_TEMPLATES "/Contr2TPV.tvx"),
+                    m_dir.filePath(QStringLiteral("шаблоны/Contr2TPV.tvx")));
+        LoadReportEngine();
+        m_presenter.reports.clear();
+        m_ui = std::make_unique<TScriptedUserInterface>();
+        m_dm = std::make_unique<TDM>(m_dir.path());
+        m_form = new TF2tpForm(*m_dm);
+        // The window installs the preview; the test stands in for it.
+        setReportPresenter(&m_presenter);
+    }
+
+    void cleanup()
+    {
+        delete m_form;
+        m_dm.reset();
+        m_ui.reset();
+        setReportPresenter(nullptr);
+    }
+
+    void controlCommandShowsTheProtocol()
+    {
+        QVERIFY(m_form->lowerToolBar()->actions().contains(m_form->ContrAct()));
+        QCOMPARE(m_form->ContrAct()->text(), QStringLiteral("Контроль"));
+        QCOMPARE(m_form->ContrAct()->statusTip(),
+                 QStringLiteral("Контроль правильности заполнения формы"));
+        m_form->ContrAct()->trigger();
+        QVERIFY(m_ui->errors.isEmpty());
+        QCOMPARE(m_presenter.reports.size(), std::size_t(1));
+        const TPreparedReport& report = m_presenter.reports.front();
+        // The empty card: seven missing details below the title.
+        const QStringList firstColumn = cellTexts(report, 1);
+        QCOMPARE(firstColumn.at(2), QStringLiteral("Не заполнено наименование предприятия"));
+        QCOMPARE(firstColumn.at(8), QStringLiteral("Не заполнен код ОКПО"));
+        QVERIFY(firstColumn.contains(
+            QStringLiteral("Графа 7 строка 101 раздел 1 = Графа 4 строка 301 раздел 3")));
+        QVERIFY(m_ui->calls.contains(QStringLiteral("wait: Подождите, идет обработка данных...")));
+        QVERIFY(!m_ui->waitShown());
+    }
+
+    void previewLaysOutAgainAndSavesPdf()
+    {
+        m_form->ContrAct()->trigger();
+        QCOMPARE(m_presenter.reports.size(), std::size_t(1));
+        TReportPreviewForm preview(m_presenter.reports.front());
+        QCOMPARE(preview.pageCount(), 1);
+        QVERIFY(preview.toolBar()->actions().contains(preview.PdfAct()));
+        QCOMPARE(preview.PrintAct()->text(), QStringLiteral("Печать"));
+        QCOMPARE(preview.PageSetupAct()->text(), QStringLiteral("Параметры страницы"));
+        preview.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&preview));
+        QCOMPARE(preview.preview()->pageCount(), 1);
+        const QSize portrait = preview.report().pages.at(0).size;
+        QVERIFY(portrait.height() > portrait.width());
+
+        preview.ApplyPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape,
+                                            QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter));
+        const TLaidPage& page = preview.report().pages.at(0);
+        QVERIFY(page.size.width() > page.size.height());
+        QCOMPARE(page.rowTops.at(0), 1000);
+        // Landscape holds fewer rows per page: the protocol runs onto a second one.
+        QCOMPARE(preview.pageCount(), 2);
+        QCOMPARE(preview.preview()->pageCount(), 2);
+
+        const QString pdf = m_dir.filePath(QStringLiteral("protocol.pdf"));
+        preview.SaveAsPdf(pdf);
+        QFile file(pdf);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.readAll().startsWith("%PDF"));
+        preview.SaveAsPdf(m_dir.filePath(QStringLiteral("missing/protocol.pdf")));
+        QCOMPARE(m_ui->errors.size(), 1);
+    }
+
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<TScriptedUserInterface> m_ui;
+    RecordingPresenter m_presenter;
+    std::unique_ptr<TDM> m_dm;
+    TF2tpForm* m_form = nullptr;
+};
+
+QTEST_MAIN(ProtocolTest)
+#include "tst_Protocol.moc"

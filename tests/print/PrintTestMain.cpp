@@ -1,0 +1,14 @@
+// Painting needs a GUI application; listing the tests does not, so CTest can
+// discover them without a display.
+#include <QGuiApplication>
+
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    if (::testing::GTEST_FLAG(list_tests))
+        return RUN_ALL_TESTS();
+    QGuiApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,131 @@
+// End-to-end runs of f2tp-cli check and protocol on a scratch program folder
+// whose report was filled through the model and saved, as the program leaves it.
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+
+#include "FormTestSupport.h"
+#include "PrintTestSupport.h"
+
+namespace {
+
+struct CliRun
+{
+    int status = -1;
+    QString err;
+};
+
+class ProtocolCliTest : public FormTest
+{
+protected:
+    void SetUp() override
+    {
+        FormTest::SetUp();
+        QDir(folder->path()).mkdir(QStringLiteral("шаблоны"));
+        QFile::copy(QStringLiteral(F2TP_TEMPLATES "/Contr2TPV.tvx"),
+                    folder->path() + QStringLiteral("шаблоны/Contr2TPV.tvx"));
+        save();
+    }
+
+    void save()
+    {
+        logic->SaveSections();
+        dm->PrTable().SaveIfModified();
+    }
+
+    CliRun run(const QStringList& args)
+    {
+        save();
+        QProcess process;
+        process.start(QStringLiteral(F2TP_CLI), args);
+        process.waitForFinished(60000);
+        CliRun result;
+        result.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        result.err = QString::fromUtf8(process.readAllStandardError());
+        EXPECT_TRUE(process.readAllStandardOutput().isEmpty());
+        return result;
+    }
+
+    CliRun check() { return run({QStringLiteral("check"), folder->path()}); }
+};
+
+} // namespace
+
+TEST_F(ProtocolCliTest, CheckPassesSilently)
+{
+    const CliRun result = check();
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, QString());
+}
+
+TEST_F(ProtocolCliTest, CheckWarnsAndGoesOnOrFailsWithTheRulesMessage)
+{
+    setNumber(2, 201, "C2", 9.999);
+    CliRun result = check();
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err,
+              QStringLiteral("Внимание: Графа 7 сумма строк 102,107,108,109 раздел 1 <> Сумме "
+                             "всех строк графы 2 раздела 2\n"));
+    setNumber(5, 503, "C3", 1);
+    result = check();
+    EXPECT_EQ(result.status, 1);
+    EXPECT_TRUE(result.err.endsWith(
+        QStringLiteral("Графа 7 строка 105 раздел 1 <> Суммы графы 3,4 строки 503 раздела 5\n")));
+}
+
+TEST_F(ProtocolCliTest, CheckReportsAMissingDetail)
+{
+    fillCard({QStringLiteral("KFS")});
+    const CliRun result = check();
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, QStringLiteral("Не заполнен код ОКФС\n"));
+}
+
+TEST_F(ProtocolCliTest, ProtocolIsWrittenAsPdfAlsoWhenRulesFail)
+{
+    const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+    const QString pdffonts = QStandardPaths::findExecutable(QStringLiteral("pdffonts"));
+    if (pdftotext.isEmpty() || pdffonts.isEmpty())
+        GTEST_SKIP() << "poppler-utils are not installed";
+    setNumber(3, 301, "C4", 7);
+    fillCard({QStringLiteral("ADR")});
+    const QString pdf = folder->path() + QStringLiteral("protocol.pdf");
+    const CliRun result =
+        run({QStringLiteral("protocol"), folder->path(), QStringLiteral("--pdf"), pdf});
+    EXPECT_EQ(result.status, 0) << result.err.toStdString();
+    const QString text = runTool(pdftotext, {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    for (const char* expected :
+         {"Протокол контроля формы №2-тп (воздух)", "Не заполнен адрес предприятия",
+          "Графа 7 строка 101 раздел 1 = Графа 4 строка 301 раздел 3", "Условие не выполняется",
+          "Графа 7 сумма строк 107,108 раздел 1 >= Графа 2 строка 203 раздела 2",
+          "Страница 1 из 1"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(expected))) << expected;
+    // The mark stands on the violated rule's line only.
+    EXPECT_EQ(text.count(QStringLiteral("Условие не выполняется")), 1);
+    // Every font embedded: the "emb" column, fifth from the end, says yes.
+    const QStringList fonts =
+        runTool(pdffonts, {pdf}).split(QLatin1Char('\n'), Qt::SkipEmptyParts).mid(2);
+    EXPECT_FALSE(fonts.isEmpty());
+    for (const QString& line : fonts) {
+        const QStringList columns = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        ASSERT_GE(columns.size(), 5);
+        EXPECT_EQ(columns.at(columns.size() - 5), QStringLiteral("yes")) << line.toStdString();
+    }
+}
+
+TEST_F(ProtocolCliTest, WithoutEngineTheProtocolDoesNothing)
+{
+    const QString pdf = folder->path() + QStringLiteral("none.pdf");
+    const CliRun result = run({QStringLiteral("protocol"), folder->path(), QStringLiteral("--pdf"),
+                               pdf, QStringLiteral("--no-engine")});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_FALSE(QFile::exists(pdf));
+}
+
+TEST_F(ProtocolCliTest, ProtocolNeedsItsArguments)
+{
+    const CliRun result = run({QStringLiteral("protocol"), folder->path()});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_TRUE(result.err.startsWith(QStringLiteral("protocol needs --pdf OUT")));
+}
