@@ -8,7 +8,7 @@ namespace {
 
 // Without an installed interface nothing is asked: every question gets the
 // answer that changes nothing, and what would be shown goes to stderr.
-class StderrInterface final : public IUserInterface
+class StderrInterface final : public TWindowlessInterface
 {
 public:
     void showError(const QString& text) override { write(text); }
@@ -30,13 +30,6 @@ public:
     }
     bool replaceFile(const QString&) override { return false; }
     void logProblem(const QString& text) override { write(text); }
-    void showWaitMessage(const QString&) override {}
-    void hideWaitMessage() override {}
-    void beginBusy() override {}
-    void endBusy() override {}
-    void setProgressMaximum(int) override {}
-    void setProgressPosition(int) override {}
-    void setProgressStatus(const QString&) override {}
 
 private:
     static void write(const QString& caption, const QString& text)

@@ -76,6 +76,20 @@ public:
     virtual void setProgressStatus(const QString& text) = 0;
 };
 
+// The base of interfaces without a window (the default and f2tp-cli's): they
+// have no wait message, wait cursor or progress display to show.
+class TWindowlessInterface : public IUserInterface
+{
+public:
+    void showWaitMessage(const QString&) override {}
+    void hideWaitMessage() override {}
+    void beginBusy() override {}
+    void endBusy() override {}
+    void setProgressMaximum(int) override {}
+    void setProgressPosition(int) override {}
+    void setProgressStatus(const QString&) override {}
+};
+
 // The installed interface; the default writes to stderr and answers No,
 // Cancel, Abort and "do not replace".
 IUserInterface& userInterface();

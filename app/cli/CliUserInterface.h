@@ -13,7 +13,7 @@ class QTextStream;
 //   --on-bad-value skip|skip-all|abort   the import's question (default abort)
 //   --replace yes|no                replacing an existing file (default yes)
 // No wait message, cursor or progress is shown.
-class TCliUserInterface final : public IUserInterface
+class TCliUserInterface final : public TWindowlessInterface
 {
 public:
     explicit TCliUserInterface(QTextStream& err);
@@ -31,13 +31,6 @@ public:
     TSkipAnswer askSkip(const QString& text) override;
     bool replaceFile(const QString& fileName) override;
     void logProblem(const QString& text) override;
-    void showWaitMessage(const QString&) override {}
-    void hideWaitMessage() override {}
-    void beginBusy() override {}
-    void endBusy() override {}
-    void setProgressMaximum(int) override {}
-    void setProgressPosition(int) override {}
-    void setProgressStatus(const QString&) override {}
 
 private:
     void write(const QString& caption, const QString& text);
