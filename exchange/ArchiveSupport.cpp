@@ -44,47 +44,6 @@ quint32 crcUpdate(quint32 crc, const char* data, qint64 length)
     return quint32(c);
 }
 
-DeflateResult deflateData(const QByteArray& data, int level, qint64 limit, QByteArray& out,
-                          const std::function<void(qint64 consumed)>& progress)
-{
-    constexpr qint64 kPiece = 64 * 1024;
-    out.clear();
-    if (limit == 0)
-        return DeflateResult::NotShorter;
-    z_stream zs{};
-    if (deflateInit(&zs, level) != Z_OK)
-        return DeflateResult::Failed;
-    struct Guard
-    {
-        z_stream* s;
-        ~Guard() { deflateEnd(s); }
-    } guard{&zs};
-
-    char buffer[kPiece];
-    qint64 fed = 0;
-    int rc = Z_OK;
-    while (rc != Z_STREAM_END) {
-        if (zs.avail_in == 0 && fed < data.size()) {
-            const qint64 piece = std::min(kPiece, data.size() - fed);
-            zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.constData() + fed));
-            zs.avail_in = uInt(piece);
-            fed += piece;
-        }
-        const int flush = fed == data.size() ? Z_FINISH : Z_NO_FLUSH;
-        zs.next_out = reinterpret_cast<Bytef*>(buffer);
-        zs.avail_out = uInt(kPiece);
-        rc = deflate(&zs, flush);
-        if (rc == Z_STREAM_ERROR)
-            return DeflateResult::Failed;
-        out.append(buffer, kPiece - zs.avail_out);
-        if (progress)
-            progress(qint64(zs.total_in));
-        if (limit > 0 && out.size() >= limit)
-            return DeflateResult::NotShorter;
-    }
-    return DeflateResult::Ok;
-}
-
 QString bareName(const QString& name)
 {
     const qsizetype cut =

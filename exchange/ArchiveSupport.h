@@ -1,7 +1,5 @@
 #pragma once
 
-#include <functional>
-
 #include <QByteArray>
 #include <QString>
 #include <QtGlobal>
@@ -18,18 +16,6 @@ void appendLe32(QByteArray& bytes, quint32 value);
 // CRC-32 of ISO 3309 (zlib's crc32); start with crcInit() and feed pieces in order.
 quint32 crcInit();
 quint32 crcUpdate(quint32 crc, const char* data, qint64 length);
-
-// Deflates data as one zlib stream (windowBits < 0: raw deflate). Stops early and
-// returns NotShorter once the output reaches `limit` bytes (limit < 0: no limit).
-// progress(consumed) is called as the compressor takes input.
-enum class DeflateResult
-{
-    Ok,
-    NotShorter,
-    Failed
-};
-DeflateResult deflateData(const QByteArray& data, int level, qint64 limit, QByteArray& out,
-                          const std::function<void(qint64 consumed)>& progress);
 
 // The last part of an archive name: what follows its last "/", "\" or ":".
 QString bareName(const QString& name);

@@ -14,8 +14,10 @@
 #include "ArchiveSupport.h"
 #include "Cp1251.h"
 #include "UserInterface.h"
+#include "ZlibStream.h"
 
 using namespace ArchiveSupport;
+using namespace ZlibStream;
 
 namespace {
 
@@ -273,41 +275,14 @@ bool TZLBArchive::readRegistry(QFile& file, qint64 fileSize, const TZLBTrailer& 
             return false;
     } else if (total > 0) {
         beginStep(QStringLiteral("Extracting archive registry"), total);
-        z_stream zs{};
-        if (inflateInit(&zs) != Z_OK)
-            return false;
-        struct Guard
-        {
-            z_stream* s;
-            ~Guard() { inflateEnd(s); }
-        } guard{&zs};
-        char in[kPiece];
-        char out[kPiece];
-        while (records.size() < total) {
-            if (zs.avail_in == 0) {
-                const qint64 got = file.read(in, kPiece);
-                if (got <= 0)
-                    return false;
-                zs.next_in = reinterpret_cast<Bytef*>(in);
-                zs.avail_in = uInt(got);
-            }
-            const qint64 want = std::min(kPiece, total - records.size());
-            zs.next_out = reinterpret_cast<Bytef*>(out);
-            zs.avail_out = uInt(want);
-            const uInt inBefore = zs.avail_in;
-            const int rc = inflate(&zs, Z_NO_FLUSH);
-            const qint64 produced = want - zs.avail_out;
-            records.append(out, produced);
-            if (produced > 0)
-                advanceStep(produced);
-            if (rc == Z_STREAM_END)
-                break;
-            if (rc != Z_OK && rc != Z_BUF_ERROR)
-                return false;
-            if (produced == 0 && zs.avail_in == inBefore && zs.avail_in != 0)
-                return false;
-        }
-        if (records.size() != total)
+        const InflateResult result = inflateData(
+            Format::Zlib,
+            [&file](char* buffer, qint64 capacity) { return file.read(buffer, capacity); }, total,
+            [this, &records](const char* data, qint64 length) {
+                records.append(data, length);
+                advanceStep(length);
+            });
+        if (result.end == InflateEnd::Corrupt || result.produced != total)
             return false;
     }
 
@@ -549,7 +524,6 @@ quint32 TZLBArchive::extractEntry(QFile& archive, int index, QIODevice& out)
     const qint64 total = entry.size;
     quint32 crc = crcInit();
     qint64 produced = 0;
-    char in[kPiece];
     char buffer[kPiece];
     auto deliver = [&](const char* data, qint64 length) {
         if (out.write(data, length) != length) {
@@ -572,37 +546,12 @@ quint32 TZLBArchive::extractEntry(QFile& archive, int index, QIODevice& out)
     }
     if (total == 0)
         return crc;
-    z_stream zs{};
-    if (inflateInit(&zs) != Z_OK)
+    const InflateResult result = inflateData(
+        Format::Zlib,
+        [&archive](char* data, qint64 capacity) { return archive.read(data, capacity); }, total,
+        deliver);
+    if (result.end == InflateEnd::Corrupt || result.produced != total)
         failIndex("File (%1) is corrupt", index);
-    struct Guard
-    {
-        z_stream* s;
-        ~Guard() { inflateEnd(s); }
-    } guard{&zs};
-    while (produced < total) {
-        if (zs.avail_in == 0) {
-            const qint64 got = archive.read(in, kPiece);
-            if (got <= 0)
-                failIndex("File (%1) is corrupt", index);
-            zs.next_in = reinterpret_cast<Bytef*>(in);
-            zs.avail_in = uInt(got);
-        }
-        const qint64 want = std::min(kPiece, total - produced);
-        zs.next_out = reinterpret_cast<Bytef*>(buffer);
-        zs.avail_out = uInt(want);
-        const uInt inBefore = zs.avail_in;
-        const int rc = inflate(&zs, Z_NO_FLUSH);
-        const qint64 got = want - zs.avail_out;
-        if (got > 0)
-            deliver(buffer, got);
-        if (rc == Z_STREAM_END && produced < total)
-            failIndex("File (%1) is corrupt", index);
-        if (rc != Z_OK && rc != Z_BUF_ERROR && rc != Z_STREAM_END)
-            failIndex("File (%1) is corrupt", index);
-        if (got == 0 && zs.avail_in == inBefore && zs.avail_in != 0)
-            failIndex("File (%1) is corrupt", index);
-    }
     return crc;
 }
 

@@ -8,13 +8,13 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
-#include <zlib.h>
-
 #include "ArchiveSupport.h"
 #include "Cp1251.h"
 #include "UserInterface.h"
+#include "ZlibStream.h"
 
 using namespace ArchiveSupport;
+using namespace ZlibStream;
 
 namespace {
 
@@ -90,32 +90,10 @@ qint64 endOfDeflate(QFile& file, qint64 start)
 {
     if (!file.seek(start))
         return -1;
-    z_stream zs{};
-    if (inflateInit2(&zs, -MAX_WBITS) != Z_OK)
-        return -1;
-    struct Guard
-    {
-        z_stream* s;
-        ~Guard() { inflateEnd(s); }
-    } guard{&zs};
-    char in[kPiece];
-    char out[kPiece];
-    for (;;) {
-        if (zs.avail_in == 0) {
-            const qint64 got = file.read(in, kPiece);
-            if (got <= 0)
-                return -1;
-            zs.next_in = reinterpret_cast<Bytef*>(in);
-            zs.avail_in = uInt(got);
-        }
-        zs.next_out = reinterpret_cast<Bytef*>(out);
-        zs.avail_out = uInt(kPiece);
-        const int rc = inflate(&zs, Z_NO_FLUSH);
-        if (rc == Z_STREAM_END)
-            return start + qint64(zs.total_in);
-        if (rc != Z_OK && rc != Z_BUF_ERROR)
-            return -1;
-    }
+    const InflateResult result = inflateData(
+        Format::Raw, [&file](char* data, qint64 capacity) { return file.read(data, capacity); }, -1,
+        [](const char*, qint64) {});
+    return result.end == InflateEnd::StreamEnd ? start + result.consumed : -1;
 }
 
 // Reads the local header at `pos` as an entry; `next` is where the entry's data
@@ -397,39 +375,16 @@ bool TZipExtractor::extractOne(QFile& archive, const TZipEntry& entry)
             deliver(in, got);
         }
     } else {
-        z_stream zs{};
-        if (inflateInit2(&zs, -MAX_WBITS) != Z_OK)
-            fail("Unable to write file (%1)", target);
-        struct Guard
-        {
-            z_stream* s;
-            ~Guard() { inflateEnd(s); }
-        } guard{&zs};
-        char buffer[kPiece];
-        while (written < limit) {
-            if (zs.avail_in == 0) {
-                const qint64 got =
-                    remaining > 0 ? archive.read(in, std::min(kPiece, remaining)) : 0;
-                if (got <= 0)
-                    fail("Premature end of file reached");
-                remaining -= got;
-                zs.next_in = reinterpret_cast<Bytef*>(in);
-                zs.avail_in = uInt(got);
-            }
-            zs.next_out = reinterpret_cast<Bytef*>(buffer);
-            zs.avail_out = uInt(kPiece);
-            const uInt inBefore = zs.avail_in;
-            const int rc = inflate(&zs, Z_NO_FLUSH);
-            const qint64 produced = kPiece - zs.avail_out;
-            deliver(buffer, produced);
-            if (rc == Z_STREAM_END)
-                break;
-            if ((rc != Z_OK && rc != Z_BUF_ERROR) ||
-                (produced == 0 && zs.avail_in == inBefore && zs.avail_in != 0)) {
-                dataOk = false;
-                break;
-            }
-        }
+        const auto read = [&archive, &remaining](char* data, qint64 capacity) {
+            const qint64 got =
+                remaining > 0 ? archive.read(data, std::min(capacity, remaining)) : 0;
+            remaining -= std::max<qint64>(got, 0);
+            return got;
+        };
+        const InflateResult result = inflateData(Format::Raw, read, limit, deliver);
+        if (result.end == InflateEnd::InputEnded)
+            fail("Premature end of file reached");
+        dataOk = result.end != InflateEnd::Corrupt;
     }
 
     if (!dataOk || crc != entry.crc) {
