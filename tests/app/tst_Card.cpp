@@ -23,6 +23,7 @@
 #include "MDM.h"
 #include "Main.h"
 #include "OZGrid.h"
+#include "ProgramFolder.h"
 #include "ReportSections.h"
 #include "Rn.h"
 #include "ScriptedUserInterface.h"
@@ -31,30 +32,14 @@
 
 namespace {
 
-// A program folder of the test's own with the classifier and template files.
-class ScratchProgram
+// A program folder of the test's own with the program's classifier files.
+std::unique_ptr<ProgramFolder> scratchProgram()
 {
-public:
-    ScratchProgram()
-    {
-        QDir(m_dir.path()).mkpath(QStringLiteral("data"));
-        const QDir source(QStringLiteral(F2TP_DATA_DIR));
-        for (const char* name : {"TEMPLR.xml", "KLZAV.xml", "klreg.xml", "klobl.xml"}) {
-            const QString file = QString::fromLatin1(name);
-            QFile::copy(source.filePath(file), dataFile(file));
-        }
-    }
-    QString path() const { return m_dir.path() + QLatin1Char('/'); }
-    QString dataFile(const QString& name) const { return path() + QStringLiteral("data/") + name; }
-    bool valid() const
-    {
-        return m_dir.isValid() && QFile::exists(dataFile(QStringLiteral("klreg.xml"))) &&
-               QFile::exists(dataFile(QStringLiteral("klobl.xml")));
-    }
-
-private:
-    QTemporaryDir m_dir;
-};
+    auto folder = std::make_unique<ProgramFolder>(false);
+    folder->copyProgramData({QStringLiteral("TEMPLR.xml"), QStringLiteral("KLZAV.xml"),
+                             QStringLiteral("klreg.xml"), QStringLiteral("klobl.xml")});
+    return folder;
+}
 
 QString readCp1251(const QString& fileName)
 {
@@ -120,7 +105,7 @@ private Q_SLOTS:
 private:
     TF2tpForm* openWindow();
 
-    std::unique_ptr<ScratchProgram> m_program;
+    std::unique_ptr<ProgramFolder> m_program;
     std::unique_ptr<TDM> m_dm;
     QPointer<TF2tpForm> m_form;
     std::unique_ptr<TScriptedUserInterface> m_recorder;
@@ -128,7 +113,7 @@ private:
 
 void TestCard::init()
 {
-    m_program = std::make_unique<ScratchProgram>();
+    m_program = scratchProgram();
     QVERIFY(m_program->valid());
     m_dm = std::make_unique<TDM>(m_program->path());
     m_recorder = std::make_unique<TScriptedUserInterface>();

@@ -11,6 +11,7 @@
 
 #include "MDM.h"
 #include "Main.h"
+#include "ProgramFolder.h"
 #include "RepProcExt.h"
 #include "ReportPreview.h"
 #include "ScriptedUserInterface.h"
@@ -41,17 +42,15 @@ class ProtocolTest : public QObject
 private Q_SLOTS:
     void init()
     {
-        QDir(m_dir.path()).mkpath(QStringLiteral("data"));
-        QDir(m_dir.path()).mkpath(QStringLiteral("шаблоны"));
-        for (const char* name : {"TEMPLR.xml", "KLZAV.xml", "klreg.xml", "klobl.xml"})
-            QFile::copy(QStringLiteral(F2TP_DATA_DIR "/") + QString::fromLatin1(name),
-                        m_dir.filePath(QStringLiteral("data/") + QString::fromLatin1(name)));
-        QFile::copy(QStringLiteral(F2TP_TEMPLATES "/Contr2TPV.tvx"),
-                    m_dir.filePath(QStringLiteral("шаблоны/Contr2TPV.tvx")));
+        m_folder = std::make_unique<ProgramFolder>(false);
+        m_folder->copyProgramData({QStringLiteral("TEMPLR.xml"), QStringLiteral("KLZAV.xml"),
+                                   QStringLiteral("klreg.xml"), QStringLiteral("klobl.xml")});
+        m_folder->copyTemplate(QStringLiteral("Contr2TPV.tvx"));
+        QVERIFY(m_folder->valid());
         LoadReportEngine();
         m_presenter.reports.clear();
         m_ui = std::make_unique<TScriptedUserInterface>();
-        m_dm = std::make_unique<TDM>(m_dir.path());
+        m_dm = std::make_unique<TDM>(m_folder->path());
         m_form = new TF2tpForm(*m_dm);
         // The window installs the preview; the test stands in for it.
         setReportPresenter(&m_presenter);
@@ -109,17 +108,17 @@ private Q_SLOTS:
         QCOMPARE(preview.pageCount(), 2);
         QCOMPARE(preview.preview()->pageCount(), 2);
 
-        const QString pdf = m_dir.filePath(QStringLiteral("protocol.pdf"));
+        const QString pdf = m_folder->file(QStringLiteral("protocol.pdf"));
         preview.SaveAsPdf(pdf);
         QFile file(pdf);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QVERIFY(file.readAll().startsWith("%PDF"));
-        preview.SaveAsPdf(m_dir.filePath(QStringLiteral("missing/protocol.pdf")));
+        preview.SaveAsPdf(m_folder->file(QStringLiteral("missing/protocol.pdf")));
         QCOMPARE(m_ui->errors.size(), 1);
     }
 
 private:
-    QTemporaryDir m_dir;
+    std::unique_ptr<ProgramFolder> m_folder;
     std::unique_ptr<TScriptedUserInterface> m_ui;
     RecordingPresenter m_presenter;
     std::unique_ptr<TDM> m_dm;

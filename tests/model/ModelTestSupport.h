@@ -6,47 +6,17 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include "MDM.h"
+#include "ProgramFolder.h"
 #include "ReportSections.h"
 #include "ScriptedUserInterface.h"
 #include "UserInterface.h"
 
-// A scratch program folder with a "data" folder; by default the test
-// classifiers (row templates and pollutants) are copied into it.
-class ProgramFolder
-{
-public:
-    explicit ProgramFolder(bool withClassifiers = true);
-
-    QString path() const { return m_dir.path() + QLatin1Char('/'); }
-    QString dataFile(const QString& name) const { return path() + QStringLiteral("data/") + name; }
-    void writeData(const QString& name, const QByteArray& bytes) const;
-    QByteArray readData(const QString& name) const;
-    bool hasData(const QString& name) const;
-
-private:
-    QTemporaryDir m_dir;
-};
-
 // Remembers what the program would have shown in its error boxes.
 using RecordingUserInterface = TScriptedUserInterface;
-
-// A data packet file as the program writes it, from columns "NAME:type[:width]"
-// and rows of attribute texts (already escaped), in Windows-1251.
-QByteArray dataPacket(const QStringList& columns, const std::vector<QStringList>& rows);
-
-// Writes small territory classifiers into the folder: subjects 03 "Республика
-// Бурятия" and 04 "Республика Алтай"; in 03 the district 03221 "Закаменский"
-// with its city 03221501000 "Закаменск", the city 0300401000000 "Улан-Удэ"
-// listed with the districts, and the district 03224 "Кабанский".
-void writeTerritories(const ProgramFolder& folder);
-
-// The attribute names of the FIELD elements of a data packet, in file order.
-QStringList packetColumns(const QByteArray& packet);
 
 // A data module on a scratch program folder, with its section logic, after
 // ReadSettings and LoadSections as the main window does at start.

@@ -4,9 +4,11 @@
 #include <QProcessEnvironment>
 
 CliRun runCli(const QString& program, const QStringList& args, const QString& separator,
-              const QString& locale)
+              const QString& locale, const QString& workingFolder)
 {
     QProcess process;
+    if (!workingFolder.isEmpty())
+        process.setWorkingDirectory(workingFolder);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("F2TP_DECIMAL_SEPARATOR"));
     if (!separator.isEmpty())

@@ -15,6 +15,6 @@ struct CliRun
 // Runs f2tp-cli (program) with the arguments in the test's own environment,
 // with "." as the decimal separator unless a separator or a locale is given;
 // the locale, when given, becomes LANG and LC_ALL and the separator then
-// follows it.
+// follows it. Relative paths are taken from workingFolder when one is given.
 CliRun runCli(const QString& program, const QStringList& args, const QString& separator = QString(),
-              const QString& locale = QString());
+              const QString& locale = QString(), const QString& workingFolder = QString());

@@ -2,34 +2,21 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include "ArchiveTestSupport.h"
+#include "CliRunner.h"
 
 using namespace ArchiveTest;
 
 namespace {
-
-struct CliRun
-{
-    int status = -1;
-    QString out;
-    QString err;
-};
 
 class ArchiveCliTest : public ::testing::Test
 {
 protected:
     CliRun cli(const QStringList& args) const
     {
-        QProcess process;
-        process.setWorkingDirectory(m_dir.path());
-        process.start(QStringLiteral(F2TP_CLI_PATH), args);
-        process.waitForFinished(60000);
-        return CliRun{process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                      QString::fromUtf8(process.readAllStandardOutput()),
-                      QString::fromUtf8(process.readAllStandardError())};
+        return runCli(QStringLiteral(F2TP_CLI), args, QString(), QString(), m_dir.path());
     }
     QString path(const QString& name) const { return m_dir.filePath(name); }
     QString make(const QString& name, const QByteArray& bytes) const

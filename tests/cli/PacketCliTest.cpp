@@ -2,16 +2,16 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
+#include "CliRunner.h"
 #include "Cp1251.h"
 
 namespace {
 
 QString fixture(const char* name)
 {
-    return QStringLiteral(F2TP_PACKET_DATA_DIR "/") + QString::fromUtf8(name);
+    return QStringLiteral(F2TP_PACKET_TEST_DATA "/") + QString::fromUtf8(name);
 }
 
 QByteArray readBytes(const QString& path)
@@ -22,24 +22,9 @@ QByteArray readBytes(const QString& path)
     return file.readAll();
 }
 
-struct CliRun
-{
-    int status = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
 CliRun cli(const QStringList& args)
 {
-    QProcess process;
-    process.start(QStringLiteral(F2TP_CLI_PATH), QStringList{QStringLiteral("packet")} + args);
-    CliRun run;
-    if (!process.waitForFinished(60000))
-        return run;
-    run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    return run;
+    return runCli(QStringLiteral(F2TP_CLI), QStringList{QStringLiteral("packet")} + args);
 }
 
 class PacketCli : public ::testing::Test
@@ -61,8 +46,8 @@ TEST_F(PacketCli, CopyReproducesTheWorkedExampleByteForByte)
 {
     const CliRun run =
         cli({QStringLiteral("copy"), fixture("worked_example.xml"), path("out.xml")});
-    EXPECT_EQ(run.status, 0) << run.err.constData();
-    EXPECT_EQ(run.err, QByteArray());
+    EXPECT_EQ(run.status, 0) << qPrintable(run.err);
+    EXPECT_EQ(run.err, QString());
     EXPECT_EQ(readBytes(path("out.xml")), readBytes(fixture("worked_example.xml")));
 }
 
@@ -70,7 +55,7 @@ TEST_F(PacketCli, CopyWritesOtherWritersFilesInTheProgramsOwnForm)
 {
     for (const char* name : {"utf8_indented.xml", "ozdatapacket_1251.xml", "crlf_1251.xml"}) {
         const CliRun run = cli({QStringLiteral("copy"), fixture(name), path("out.xml")});
-        EXPECT_EQ(run.status, 0) << name << run.err.constData();
+        EXPECT_EQ(run.status, 0) << name << qPrintable(run.err);
         EXPECT_EQ(readBytes(path("out.xml")), readBytes(fixture("worked_example.xml"))) << name;
     }
 }
@@ -78,22 +63,22 @@ TEST_F(PacketCli, CopyWritesOtherWritersFilesInTheProgramsOwnForm)
 TEST_F(PacketCli, LoadPrintsTheNumberOfRowsAndFailsLikeCopy)
 {
     CliRun run = cli({QStringLiteral("load"), fixture("worked_example.xml")});
-    EXPECT_EQ(run.status, 0) << run.err.constData();
-    EXPECT_EQ(run.out, QByteArray("2\n"));
+    EXPECT_EQ(run.status, 0) << qPrintable(run.err);
+    EXPECT_EQ(run.out, QStringLiteral("2\n"));
 
     run = cli({QStringLiteral("load"), fixture("truncated_rows_1251.xml")});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.out, QByteArray());
-    EXPECT_EQ(QString::fromUtf8(run.err), QStringLiteral("Неверный формат файла\n"));
+    EXPECT_EQ(run.out, QString());
+    EXPECT_EQ(run.err, QStringLiteral("Неверный формат файла\n"));
 }
 
 TEST_F(PacketCli, DumpPrintsColumnsAndRowsAsUtf8)
 {
     const CliRun run = cli({QStringLiteral("dump"), fixture("worked_example.xml")});
-    EXPECT_EQ(run.status, 0) << run.err.constData();
-    EXPECT_EQ(run.out, QByteArray("CA\tCB\tC1\tC2\n"
-                                  "1\tУстановка \"А\" & фильтр\t12.5\t0\n"
-                                  "2\t\t\t3\n"));
+    EXPECT_EQ(run.status, 0) << qPrintable(run.err);
+    EXPECT_EQ(run.out, QStringLiteral("CA\tCB\tC1\tC2\n"
+                                      "1\tУстановка \"А\" & фильтр\t12.5\t0\n"
+                                      "2\t\t\t3\n"));
 }
 
 TEST_F(PacketCli, DumpEscapesControlCharactersAndKeepsThePointInNumbers)
@@ -109,10 +94,10 @@ TEST_F(PacketCli, DumpEscapesControlCharactersAndKeepsThePointInNumbers)
                         "<ROW F=\"1234567890123456789\" />"
                         "</ROWDATA></DATAPACKET>")));
     const CliRun run = cli({QStringLiteral("dump"), path("in.xml")});
-    EXPECT_EQ(run.status, 0) << run.err.constData();
-    EXPECT_EQ(run.out, QByteArray("T\tF\tN\n"
-                                  "a\\tb\\nc\\rd\\\\e\\t\t1E-6\t-7\n"
-                                  "\t1.23456789012346E18\t\n"));
+    EXPECT_EQ(run.status, 0) << qPrintable(run.err);
+    EXPECT_EQ(run.out, QStringLiteral("T\tF\tN\n"
+                                      "a\\tb\\nc\\rd\\\\e\\t\t1E-6\t-7\n"
+                                      "\t1.23456789012346E18\t\n"));
 }
 
 TEST_F(PacketCli, ErrorsGoToStandardErrorAndWriteNothing)
@@ -120,7 +105,7 @@ TEST_F(PacketCli, ErrorsGoToStandardErrorAndWriteNothing)
     write("old.xml", "previous");
     CliRun run = cli({QStringLiteral("copy"), fixture("truncated_rows_1251.xml"), path("old.xml")});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(QString::fromUtf8(run.err), QStringLiteral("Неверный формат файла\n"));
+    EXPECT_EQ(run.err, QStringLiteral("Неверный формат файла\n"));
     EXPECT_EQ(readBytes(path("old.xml")), QByteArray("previous"));
 
     run = cli({QStringLiteral("copy"), fixture("truncated_rows_1251.xml"), path("new.xml")});
@@ -129,9 +114,8 @@ TEST_F(PacketCli, ErrorsGoToStandardErrorAndWriteNothing)
 
     run = cli({QStringLiteral("dump"), path("absent.xml")});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.out, QByteArray());
-    EXPECT_EQ(QString::fromUtf8(run.err),
-              QStringLiteral("Ошибка открытия файла - ") + path("absent.xml") + u'\n');
+    EXPECT_EQ(run.out, QString());
+    EXPECT_EQ(run.err, QStringLiteral("Ошибка открытия файла - ") + path("absent.xml") + u'\n');
 
     write("bad.xml", "<?xml version=\"1.0\" encoding=\"windows-1251\"?>"
                      "<DATAPACKET Version=\"2.0\"><METADATA><FIELDS>"
@@ -140,9 +124,8 @@ TEST_F(PacketCli, ErrorsGoToStandardErrorAndWriteNothing)
                      "<ROW N=\"1\" /><ROW N=\"x\" /></ROWDATA></DATAPACKET>");
     run = cli({QStringLiteral("dump"), path("bad.xml")});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.out, QByteArray());
-    EXPECT_EQ(QString::fromUtf8(run.err),
-              QStringLiteral("'x' is not a valid integer value for field 'N'\n"));
+    EXPECT_EQ(run.out, QString());
+    EXPECT_EQ(run.err, QStringLiteral("'x' is not a valid integer value for field 'N'\n"));
 
     run = cli({QStringLiteral("copy"), fixture("worked_example.xml")});
     EXPECT_EQ(run.status, 1);
