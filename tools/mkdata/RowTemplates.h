@@ -15,5 +15,6 @@ struct RowTemplate
 inline constexpr qsizetype RowTemplateNameWidth = 100;
 inline constexpr qsizetype RowTemplateCodeWidth = 4;
 
-// Rows 101 to 109, 301 to 303 and 501 to 505 in that order.
+// The fixed rows of sections 1, 3 and 5 in that order, numbered by the
+// sections' layout (101 to 109, 301 to 303, 501 to 505).
 QList<RowTemplate> rowTemplates();
