@@ -6,8 +6,8 @@
 #include <QByteArray>
 
 #include <gtest/gtest.h>
-#include <zlib.h>
 
+#include "ArchiveTestSupport.h"
 #include "ZlibStream.h"
 
 using namespace ZlibStream;
@@ -24,21 +24,6 @@ QByteArray sample(qsizetype size)
         bytes[i] = char('a' + (x >> 24) % 7);
     }
     return bytes;
-}
-
-QByteArray rawDeflate(const QByteArray& data)
-{
-    z_stream zs{};
-    deflateInit2(&zs, 6, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
-    QByteArray out(qsizetype(deflateBound(&zs, uLong(data.size()))), Qt::Uninitialized);
-    zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.constData()));
-    zs.avail_in = uInt(data.size());
-    zs.next_out = reinterpret_cast<Bytef*>(out.data());
-    zs.avail_out = uInt(out.size());
-    deflate(&zs, Z_FINISH);
-    out.resize(qsizetype(zs.total_out));
-    deflateEnd(&zs);
-    return out;
 }
 
 // Serves the input in pieces of at most `step` bytes, as a file read does.
@@ -88,7 +73,7 @@ TEST(ZlibStream, DeflatedDataComesBackWhateverTheLimit)
 TEST(ZlibStream, RawStreamReportsWhereItEnds)
 {
     const QByteArray data = sample(100 * 1024);
-    const QByteArray packed = rawDeflate(data);
+    const QByteArray packed = ArchiveTest::rawDeflate(data);
     Source source{QByteArray(packed).append("PK\x03\x04 trailing", 13)};
     QByteArray out;
     const InflateResult result = inflateAll(Format::Raw, source, -1, out);
