@@ -34,6 +34,19 @@ QByteArray zlibStream(const QByteArray& data)
     return out;
 }
 
+QByteArray nameField(const QByteArray& name)
+{
+    QByteArray field;
+    if (!name.isEmpty()) {
+        field.append(char(name.size()));
+        field.append(name);
+    }
+    field.append(QByteArray(256 - field.size(), '\0'));
+    return field;
+}
+
+} // namespace
+
 QByteArray rawDeflate(const QByteArray& data)
 {
     z_stream zs{};
@@ -48,19 +61,6 @@ QByteArray rawDeflate(const QByteArray& data)
     deflateEnd(&zs);
     return out;
 }
-
-QByteArray nameField(const QByteArray& name)
-{
-    QByteArray field;
-    if (!name.isEmpty()) {
-        field.append(char(name.size()));
-        field.append(name);
-    }
-    field.append(QByteArray(256 - field.size(), '\0'));
-    return field;
-}
-
-} // namespace
 
 QByteArray readFile(const QString& path)
 {

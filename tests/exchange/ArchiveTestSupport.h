@@ -18,6 +18,9 @@
 // under test, so that tests can also build damaged and hostile ones.
 namespace ArchiveTest {
 
+// Bare deflate data, as a ZIP entry holds it.
+QByteArray rawDeflate(const QByteArray& data);
+
 QByteArray readFile(const QString& path);
 void writeFile(const QString& path, const QByteArray& bytes);
 quint32 crcOf(const QByteArray& bytes);
