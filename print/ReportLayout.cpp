@@ -93,6 +93,11 @@ std::vector<TLaidLine> alignLines(const TBrokenText& text, QSizeF frame, TvxAlig
     return lines;
 }
 
+int footerLineHeight(const TvxPage& page)
+{
+    return int(std::ceil(QFontMetricsF(LayoutFont(page.footerFont, 1)).height()));
+}
+
 class SheetLayout
 {
 public:
@@ -108,14 +113,15 @@ public:
         m_top = units(margins[1]);
         m_right = m_pageSize.width() - units(margins[2]);
         m_bottom = m_pageSize.height() - units(margins[3]);
-        if (!sheet.page.footer.isEmpty())
-            m_bottom -= kFooterGap + int(std::ceil(footerMetrics().height()));
+        m_bottom -= LayoutFooterHeight(sheet.page);
         m_columnX.push_back(m_left);
         for (double width : sheet.columns)
             m_columnX.push_back(m_columnX.back() + units(width, m_scale));
-        findOwners();
+        m_owner = FindCellOwners(sheet);
         measureRows();
     }
+
+    const std::vector<int>& heights() const { return m_height; }
 
     std::vector<TLaidPage> run()
     {
@@ -127,12 +133,6 @@ public:
     }
 
 private:
-    struct Owner
-    {
-        int row = -1;
-        int column = -1;
-    };
-
     int columns() const { return int(m_sheet.columns.size()); }
     int rows() const { return int(m_sheet.rows.size()); }
     const TvxCell& cell(int row, int column) const
@@ -140,33 +140,10 @@ private:
         return m_sheet.rows[std::size_t(row)].cells[std::size_t(column)];
     }
     bool printed(int row) const { return !m_sheet.rows[std::size_t(row)].model; }
-    QFontMetricsF footerMetrics() const
-    {
-        return QFontMetricsF(LayoutFont(m_sheet.page.footerFont, 1));
-    }
-
-    // Which cell covers each place of the grid; spans are clipped at the sheet's edge.
-    void findOwners()
-    {
-        m_owner.assign(std::size_t(rows()), std::vector<Owner>(std::size_t(columns())));
-        for (int r = 0; r < rows(); ++r) {
-            for (int c = 0; c < columns(); ++c) {
-                if (m_owner[std::size_t(r)][std::size_t(c)].row >= 0)
-                    continue;
-                const TvxCell& owner = cell(r, c);
-                const int lastRow = std::min(rows(), r + owner.rowSpan);
-                const int lastColumn = std::min(columns(), c + owner.colSpan);
-                for (int rr = r; rr < lastRow; ++rr)
-                    for (int cc = c; cc < lastColumn; ++cc)
-                        if (m_owner[std::size_t(rr)][std::size_t(cc)].row < 0)
-                            m_owner[std::size_t(rr)][std::size_t(cc)] = {r, c};
-            }
-        }
-    }
 
     bool owns(int row, int column) const
     {
-        const Owner& owner = m_owner[std::size_t(row)][std::size_t(column)];
+        const TCellOwner& owner = m_owner[std::size_t(row)][std::size_t(column)];
         return owner.row == row && owner.column == column;
     }
 
@@ -407,7 +384,7 @@ private:
         if (setup.footer.isEmpty())
             return;
         const QFont font = LayoutFont(setup.footerFont, 1);
-        const int height = int(std::ceil(footerMetrics().height()));
+        const int height = footerLineHeight(setup);
         const QRect rect(m_left, m_pageSize.height() - units(setup.margins[3]) - height,
                          m_right - m_left, height);
         for (std::size_t p = 0; p < m_pages.size(); ++p) {
@@ -433,7 +410,7 @@ private:
     int m_right = 0;
     int m_bottom = 0;
     std::vector<int> m_columnX;
-    std::vector<std::vector<Owner>> m_owner;
+    TCellOwners m_owner;
     std::vector<int> m_height;
     std::vector<TLaidPage> m_pages;
     int m_y = 0;
@@ -495,6 +472,44 @@ QPageLayout LayoutPageLayout(const TvxPage& page)
 {
     return QPageLayout(QPageSize(page.paper), page.orientation, QMarginsF(0, 0, 0, 0),
                        QPageLayout::Millimeter);
+}
+
+TCellOwners FindCellOwners(const TvxSheet& sheet)
+{
+    const std::size_t rows = sheet.rows.size();
+    const std::size_t columns = sheet.columns.size();
+    TCellOwners owners(rows, std::vector<TCellOwner>(columns));
+    for (std::size_t r = 0; r < rows; ++r) {
+        for (std::size_t c = 0; c < columns; ++c) {
+            if (owners[r][c].row >= 0)
+                continue;
+            const TvxCell& owner = sheet.rows[r].cells[c];
+            const std::size_t lastRow = std::min(rows, r + std::size_t(std::max(1, owner.rowSpan)));
+            const std::size_t lastColumn =
+                std::min(columns, c + std::size_t(std::max(1, owner.colSpan)));
+            for (std::size_t rr = r; rr < lastRow; ++rr)
+                for (std::size_t cc = c; cc < lastColumn; ++cc)
+                    if (owners[rr][cc].row < 0)
+                        owners[rr][cc] = {int(r), int(c)};
+        }
+    }
+    return owners;
+}
+
+int LayoutFooterHeight(const TvxPage& page)
+{
+    return page.footer.isEmpty() ? 0 : kFooterGap + footerLineHeight(page);
+}
+
+std::vector<double> LayoutRowHeights(const TvxSheet& sheet, const TReportVariables& variables)
+{
+    const SheetLayout layout(sheet, variables);
+    const double unitsPerMm = kLayoutUnitsPerMm * sheet.page.scale / 100;
+    std::vector<double> heights;
+    heights.reserve(layout.heights().size());
+    for (int height : layout.heights())
+        heights.push_back(height / unitsPerMm);
+    return heights;
 }
 
 std::vector<TLaidPage> LayoutSheet(const TvxSheet& sheet, const TReportVariables& variables)

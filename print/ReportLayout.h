@@ -67,6 +67,26 @@ QSize LayoutPageSize(const TvxPage& page);
 // The page setup as Qt's page layout (margins are the layout's, so none).
 QPageLayout LayoutPageLayout(const TvxPage& page);
 
+// Which cell covers each place of a sheet's grid, by 0-based row and column
+// (-1: none). Cells take their places row by row from the left; a span takes
+// only places no earlier cell took and is clipped at the sheet's edge.
+struct TCellOwner
+{
+    int row = -1;
+    int column = -1;
+    bool operator==(const TCellOwner&) const = default;
+};
+using TCellOwners = std::vector<std::vector<TCellOwner>>;
+TCellOwners FindCellOwners(const TvxSheet& sheet);
+
+// The height the footer takes at the foot of the printable area, with the
+// gap above it, in layout units; 0 without a footer.
+int LayoutFooterHeight(const TvxPage& page);
+
+// The height of every row of the sheet (model rows as the template gives
+// them) once its texts have grown it, in millimetres before the sheet's scale.
+std::vector<double> LayoutRowHeights(const TvxSheet& sheet, const TReportVariables& variables);
+
 // Lays the printed rows (all but model rows) of the sheet out on pages:
 // rows grow to fit their texts, a row-span group stays on one page, rows
 // marked to repeat start every later page, a page break flag ends the page,
