@@ -8,10 +8,10 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   zlib1g-dev libjpeg-dev
   libgtest-dev libgmock-dev
-  libpugixml-dev
+  libpugixml-dev libxlsxwriter-dev
   fonts-liberation2 poppler-utils
   xvfb xauth xdotool
-  zip unzip p7zip-full python3
+  zip unzip p7zip-full python3 python3-openpyxl
   locales
 )
 
