@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrintPreviewWidget>
@@ -15,6 +16,8 @@
 #include "Errors.h"
 #include "ObFunc.h"
 #include "ReportPaint.h"
+#include "ReportXlsx.h"
+#include "UserInterface.h"
 
 namespace {
 
@@ -67,6 +70,8 @@ void TReportPreviewForm::createActions()
                                 QStringLiteral("Параметры страницы"));
     m_pdfAct = addCommand(m_toolBar, look->standardIcon(QStyle::SP_DialogSaveButton),
                           QStringLiteral("Сохранить как PDF"));
+    m_xlsxAct = addCommand(m_toolBar, look->standardIcon(QStyle::SP_FileIcon),
+                           QStringLiteral("Сохранить в Excel…"));
     m_toolBar->addSeparator();
     QAction* zoomIn =
         addCommand(m_toolBar, look->standardIcon(QStyle::SP_ArrowUp), QStringLiteral("Крупнее"));
@@ -83,6 +88,8 @@ void TReportPreviewForm::createActions()
     connect(m_printAct, &QAction::triggered, this, &TReportPreviewForm::PrintActExecute);
     connect(m_pageSetupAct, &QAction::triggered, this, &TReportPreviewForm::PageSetupActExecute);
     connect(m_pdfAct, &QAction::triggered, this, &TReportPreviewForm::PdfActExecute);
+    connect(m_xlsxAct, &QAction::triggered, this,
+            [this] { RunAtEdge([this] { XlsxActExecute(); }); });
     connect(zoomIn, &QAction::triggered, m_preview, [this] { m_preview->zoomIn(); });
     connect(zoomOut, &QAction::triggered, m_preview, [this] { m_preview->zoomOut(); });
     connect(fitWidth, &QAction::triggered, m_preview, &QPrintPreviewWidget::fitToWidth);
@@ -156,6 +163,28 @@ void TReportPreviewForm::PdfActExecute()
                                                           QStringLiteral("Документ PDF (*.pdf)"));
     if (!fileName.isEmpty())
         SaveAsPdf(fileName);
+}
+
+void TReportPreviewForm::SaveAsXlsx(const QString& fileName)
+{
+    try {
+        BusyCursorGuard busy;
+        SaveReportAsXlsx(m_report, fileName);
+    } catch (const F2tpError& e) {
+        ShowErrorBox(e.message());
+    }
+}
+
+void TReportPreviewForm::XlsxActExecute()
+{
+    QString fileName = QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить в Excel"),
+                                                    m_report.title + QStringLiteral(".xlsx"),
+                                                    QStringLiteral("Книга Excel (*.xlsx)"));
+    if (fileName.isEmpty())
+        return;
+    if (QFileInfo(fileName).suffix().isEmpty())
+        fileName += QStringLiteral(".xlsx");
+    SaveAsXlsx(fileName);
 }
 
 void TPreviewPresenter::present(const TPreparedReport& report)

@@ -84,13 +84,15 @@ private Q_SLOTS:
         QVERIFY(!m_ui->waitShown());
     }
 
-    void previewLaysOutAgainAndSavesPdf()
+    void previewLaysOutAgainAndSavesPdfAndWorkbook()
     {
         m_form->ContrAct()->trigger();
         QCOMPARE(m_presenter.reports.size(), std::size_t(1));
         TReportPreviewForm preview(m_presenter.reports.front());
         QCOMPARE(preview.pageCount(), 1);
-        QVERIFY(preview.toolBar()->actions().contains(preview.PdfAct()));
+        const QList<QAction*> commands = preview.toolBar()->actions();
+        QCOMPARE(commands.indexOf(preview.XlsxAct()), commands.indexOf(preview.PdfAct()) + 1);
+        QCOMPARE(preview.XlsxAct()->text(), QStringLiteral("Сохранить в Excel…"));
         QCOMPARE(preview.PrintAct()->text(), QStringLiteral("Печать"));
         QCOMPARE(preview.PageSetupAct()->text(), QStringLiteral("Параметры страницы"));
         preview.show();
@@ -115,6 +117,16 @@ private Q_SLOTS:
         QVERIFY(file.readAll().startsWith("%PDF"));
         preview.SaveAsPdf(m_folder->file(QStringLiteral("missing/protocol.pdf")));
         QCOMPARE(m_ui->errors.size(), 1);
+
+        const QString xlsx = m_folder->file(QStringLiteral("protocol.xlsx"));
+        preview.SaveAsXlsx(xlsx);
+        QFile book(xlsx);
+        QVERIFY(book.open(QIODevice::ReadOnly));
+        QVERIFY(book.readAll().startsWith("PK"));
+        const QString missing = m_folder->file(QStringLiteral("missing/protocol.xlsx"));
+        preview.SaveAsXlsx(missing);
+        QCOMPARE(m_ui->errors.size(), 2);
+        QCOMPARE(m_ui->errors.back(), QStringLiteral("Не удается записать файл ") + missing);
     }
 
 private:
