@@ -2,6 +2,7 @@
 // whose report was filled through the model and saved, as the program leaves it.
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
 #include <QProcess>
 #include <QStandardPaths>
 
@@ -121,6 +122,71 @@ TEST_F(ProtocolCliTest, WithoutEngineTheProtocolDoesNothing)
                                pdf, QStringLiteral("--no-engine")});
     EXPECT_EQ(result.status, 0);
     EXPECT_FALSE(QFile::exists(pdf));
+}
+
+namespace {
+
+// The texts of a worksheet's cells, in the order openpyxl lists them.
+QStringList cellTexts(const QJsonObject& sheet)
+{
+    QStringList texts;
+    const QJsonObject cells = sheet[QStringLiteral("cells")].toObject();
+    for (const QJsonValue& cell : cells)
+        texts << cell.toObject()[QStringLiteral("value")].toVariant().toString();
+    return texts;
+}
+
+} // namespace
+
+TEST_F(ProtocolCliTest, ProtocolIsWrittenAsWorkbookAndPdfAtOnce)
+{
+    if (!canReadXlsx())
+        GTEST_SKIP() << "no python3 with openpyxl";
+    setNumber(3, 301, "C4", 7);
+    const QString pdf = folder->path() + QStringLiteral("protocol.pdf");
+    const QString xlsx = folder->path() + QStringLiteral("protocol.xlsx");
+    const CliRun result = run({QStringLiteral("protocol"), folder->path(), QStringLiteral("--xlsx"),
+                               xlsx, QStringLiteral("--pdf"), pdf});
+    EXPECT_EQ(result.status, 0) << result.err.toStdString();
+    EXPECT_TRUE(QFile::exists(pdf));
+    const QJsonArray sheets = readXlsx(xlsx)[QStringLiteral("sheets")].toArray();
+    ASSERT_EQ(sheets.size(), 1);
+    const QJsonObject sheet = sheets[0].toObject();
+    EXPECT_EQ(sheet[QStringLiteral("name")].toString(), QStringLiteral("Протокол контроля"));
+    const QStringList texts = cellTexts(sheet);
+    EXPECT_EQ(texts.value(0), QStringLiteral("Протокол контроля формы №2-тп (воздух)"));
+    EXPECT_TRUE(texts.contains(QStringLiteral("Левая часть")));
+    EXPECT_TRUE(texts.contains(
+        QStringLiteral("Графа 7 строка 101 раздел 1 = Графа 4 строка 301 раздел 3")));
+    EXPECT_EQ(texts.count(QStringLiteral("Условие не выполняется")), 1);
+    EXPECT_EQ(sheet[QStringLiteral("footer")]
+                  .toObject()[QStringLiteral("right")]
+                  .toObject()[QStringLiteral("text")]
+                  .toString(),
+              QStringLiteral("Страница &P из &N"));
+    EXPECT_FALSE(sheet[QStringLiteral("print_titles")].toString().isEmpty());
+}
+
+TEST_F(ProtocolCliTest, CheckWritesTheProtocolWorkbookAndKeepsItsVerdict)
+{
+    if (!canReadXlsx())
+        GTEST_SKIP() << "no python3 with openpyxl";
+    fillCard({QStringLiteral("ADR")});
+    const QString xlsx = folder->path() + QStringLiteral("check.xlsx");
+    CliRun result = run({QStringLiteral("check"), folder->path(), QStringLiteral("--xlsx"), xlsx});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, QStringLiteral("Не заполнен адрес предприятия\n"));
+    const QJsonArray sheets = readXlsx(xlsx)[QStringLiteral("sheets")].toArray();
+    ASSERT_EQ(sheets.size(), 1);
+    EXPECT_TRUE(
+        cellTexts(sheets[0].toObject()).contains(QStringLiteral("Не заполнен адрес предприятия")));
+
+    const QString missing = folder->path() + QStringLiteral("нет/check.xlsx");
+    result = run({QStringLiteral("check"), folder->path(), QStringLiteral("--xlsx"), missing});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_TRUE(result.err.endsWith(QStringLiteral("Не удается записать файл ") + missing +
+                                    QStringLiteral("\n")))
+        << result.err.toStdString();
 }
 
 TEST_F(ProtocolCliTest, ProtocolNeedsItsArguments)

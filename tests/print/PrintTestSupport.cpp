@@ -1,6 +1,9 @@
 #include "PrintTestSupport.h"
 
+#include <QJsonDocument>
 #include <QProcess>
+
+#include <gtest/gtest.h>
 
 #include "Cp1251.h"
 #include "TvxReader.h"
@@ -43,4 +46,18 @@ QString runTool(const QString& program, const QStringList& arguments)
     if (!process.waitForFinished(30000) || process.exitCode() != 0)
         return QString();
     return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+bool canReadXlsx()
+{
+    return !QStringLiteral(F2TP_PYTHON).isEmpty();
+}
+
+QJsonObject readXlsx(const QString& fileName)
+{
+    QProcess process;
+    process.start(QStringLiteral(F2TP_PYTHON), {QStringLiteral(F2TP_XLSX_DUMP), fileName});
+    process.waitForFinished(60000);
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    return QJsonDocument::fromJson(process.readAllStandardOutput()).object();
 }

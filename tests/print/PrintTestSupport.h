@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QJsonObject>
 #include <QString>
 #include <QStringList>
 
@@ -28,3 +29,9 @@ public:
 
 // Runs a program and gives its standard output; empty when it cannot run.
 QString runTool(const QString& program, const QStringList& arguments);
+
+// Whether workbooks can be read back: a python3 with openpyxl was found.
+bool canReadXlsx();
+// What the workbook holds as openpyxl reads it (tests/print/xlsx_dump.py);
+// empty, with a test failure, when it cannot be read.
+QJsonObject readXlsx(const QString& fileName);

@@ -9,7 +9,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -75,22 +74,12 @@ class ReportXlsxTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        if (QStringLiteral(F2TP_PYTHON).isEmpty())
+        if (!canReadXlsx())
             GTEST_SKIP() << "no python3 with openpyxl";
         ASSERT_TRUE(m_dir.isValid());
     }
 
     QString path(const QString& name) const { return m_dir.filePath(name); }
-
-    // The workbook as openpyxl reads it.
-    QJsonObject readBack(const QString& fileName)
-    {
-        QProcess process;
-        process.start(QStringLiteral(F2TP_PYTHON), {QStringLiteral(F2TP_XLSX_DUMP), fileName});
-        process.waitForFinished(60000);
-        EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
-        return QJsonDocument::fromJson(process.readAllStandardOutput()).object();
-    }
 
     QStringList files() const { return QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden); }
 
@@ -124,7 +113,7 @@ TEST_F(ReportXlsxTest, WorkbookHoldsTheSheetsAsPrinted)
     SaveReportAsXlsx(preparedReport(), path(QStringLiteral("отчёт.xlsx")));
     // The writer needs "C" numbers and gives the user's locale back.
     EXPECT_EQ(std::setlocale(LC_NUMERIC, nullptr), numericLocale);
-    const QJsonObject book = readBack(path(QStringLiteral("отчёт.xlsx")));
+    const QJsonObject book = readXlsx(path(QStringLiteral("отчёт.xlsx")));
     EXPECT_EQ(book[QStringLiteral("title")].toString(), QStringLiteral("Отчёт"));
     const QJsonArray sheets = book[QStringLiteral("sheets")].toArray();
     ASSERT_EQ(sheets.size(), 2);
