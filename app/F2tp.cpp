@@ -10,6 +10,7 @@
 #include "AboutNew.h"
 #include "AppErrors.h"
 #include "MDM.h"
+#include "QtTranslations.h"
 #include "Main.h"
 #include "RepProcExt.h"
 #include "UiResources.h"
@@ -34,6 +35,7 @@ void keepSplashUp()
 int main(int argc, char** argv)
 {
     TF2tpApplication app(argc, argv);
+    InstallRussianQtTexts();
     // The engine is ours and linked in; it is there from the start, as the
     // program folder is.
     LoadReportEngine();

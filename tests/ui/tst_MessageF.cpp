@@ -2,13 +2,16 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPointer>
+#include <QPushButton>
 #include <QScreen>
 #include <QtTest>
 
 #include "DesktopInterface.h"
 #include "Errors.h"
 #include "MessageF.h"
+#include "QtTranslations.h"
 #include "UserInterface.h"
 
 class TestMessageF : public QObject
@@ -26,6 +29,7 @@ private Q_SLOTS:
     void textFitsBesideTheAnimation();
     void animationRuns();
     void paintedBeforeShowReturns();
+    void questionButtonsAreRussian();
 
 private:
     // The core's wait message guard reaches the window through the program's interface.
@@ -183,4 +187,15 @@ void TestMessageF::paintedBeforeShowReturns()
 }
 
 QTEST_MAIN(TestMessageF)
+// The program's questions use Qt's standard buttons, whose texts come from
+// Qt's translations.
+void TestMessageF::questionButtonsAreRussian()
+{
+    InstallRussianQtTexts();
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Подтверждение"),
+                    QStringLiteral("Удалить запись?"), QMessageBox::Yes | QMessageBox::No);
+    QCOMPARE(box.button(QMessageBox::Yes)->text().remove(QLatin1Char('&')), QStringLiteral("Да"));
+    QCOMPARE(box.button(QMessageBox::No)->text().remove(QLatin1Char('&')), QStringLiteral("Нет"));
+}
+
 #include "tst_MessageF.moc"
