@@ -2,12 +2,12 @@
 // permissions, sort orders and the handlers attached to them.
 #include "MDM.h"
 
+#include "DSToXML.h"
 #include "ozField.h"
 
 namespace {
 
-// The save mark: the data packet writer writes a field with this tag whatever its kind.
-constexpr int kSaveTag = 128;
+constexpr int kSaveTag = SavedFieldTag;
 
 TFloatField& addFloat(TozMemoryData& table, const char* name, TFieldKind kind = TFieldKind::fkData)
 {

@@ -15,8 +15,11 @@
 
 class TDataSet;
 
+// The save mark: the writer writes a field with this Tag whatever its kind.
+constexpr int SavedFieldTag = 128;
+
 // Writes the records of the table visible under its filter, in record order,
-// as a data packet file: its data fields and every field whose Tag is 128.
+// as a data packet file: its data fields and every field whose Tag is SavedFieldTag.
 // The file is written aside and replaces the old one only when complete, so a
 // failure leaves the previous file as it was. Fails (F2tpError) with
 // "Неизвестный тип поля <component name>" before touching the file, and with

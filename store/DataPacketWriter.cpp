@@ -336,7 +336,7 @@ void WriteDataPacket(TDataSet& table, const QString& fileName)
     std::vector<WrittenField> written;
     for (int i = 0; i < table.fieldCount(); ++i) {
         TField& field = table.field(i);
-        if (field.fieldKind() != TFieldKind::fkData && field.tag() != 128)
+        if (field.fieldKind() != TFieldKind::fkData && field.tag() != SavedFieldTag)
             continue;
         const TypeNames names = typeNames(field);
         header.append(fieldElement(field, names));
