@@ -20,6 +20,7 @@
 #include "DataControls.h"
 #include "DataSetModel.h"
 #include "Errors.h"
+#include "Export.h"
 #include "FPr.h"
 #include "HeaderCaptions.h"
 #include "HelpViewer.h"
@@ -158,6 +159,7 @@ void TF2tpForm::createActions()
     onTriggered(m_aboutAct, [this] { AboutActExecute(); });
     onTriggered(m_aboutVltAct, [this] { OpenHelp(QStringLiteral("PK_VLT")); });
     connect(m_closeAct, &QAction::triggered, this, &QWidget::close);
+    createExportAction();
 }
 
 namespace {
@@ -200,6 +202,7 @@ void TF2tpForm::createToolBars()
     m_serviceMenu = new QMenu(this);
     m_serviceMenu->addAction(m_delAct);
     m_serviceMenu->addSeparator();
+    m_serviceMenu->addAction(m_expAct);
     addMenuButton(m_upperBar, QStringLiteral("Сервис"), QString(),
                   look->standardIcon(QStyle::SP_FileDialogListView), m_serviceMenu);
 
@@ -321,6 +324,7 @@ void TF2tpForm::updateActions()
         }
     }
     m_delAct->setEnabled(deletable);
+    m_expAct->setEnabled(ExportAllowed(m_dm));
 }
 
 void TF2tpForm::YearEditExit()

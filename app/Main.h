@@ -64,6 +64,7 @@ public:
     QAction* VubAct() const { return m_vubAct; }
     QAction* ContrAct() const { return m_contrAct; }
     QAction* DelAct() const { return m_delAct; }
+    QAction* ExpAct() const { return m_expAct; }
     QAction* HelpAct() const { return m_helpAct; }
     QAction* InstrAct() const { return m_instrAct; }
     QAction* AboutAct() const { return m_aboutAct; }
@@ -123,6 +124,9 @@ private:
     // Saves the sections and shows the control protocol in the preview.
     void ContrActExecute();
     void DelActExecute();
+    // The export command (MainExport.cpp): the form check, then the export window.
+    void createExportAction();
+    void ExpActExecute();
     void AboutActExecute();
     // Ctrl+Del in a grid; true when the key was used.
     bool gridKeyPress(int section, QKeyEvent* event);
@@ -140,6 +144,7 @@ private:
     QAction* m_vubAct = nullptr;
     QAction* m_contrAct = nullptr;
     QAction* m_delAct = nullptr;
+    QAction* m_expAct = nullptr;
     QAction* m_helpAct = nullptr;
     QAction* m_instrAct = nullptr;
     QAction* m_aboutAct = nullptr;
