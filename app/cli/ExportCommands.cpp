@@ -1,0 +1,51 @@
+// f2tp-cli export: the report of a program folder as an archive, checked
+// first as the main window's export command checks it.
+#include <QDir>
+#include <QTextStream>
+
+#include "CheckForm.h"
+#include "CliCommand.h"
+#include "CliText.h"
+#include "Export.h"
+#include "MDM.h"
+#include "ReportSections.h"
+
+namespace {
+
+// The export window's title, which the archive's name carries.
+const QString kExportFormTitle = QStringLiteral("Форма 2-тп (воздух)");
+
+int exportCommand(const QStringList& args, CliContext& ctx)
+{
+    QStringList rest = args;
+    const qsizetype at = rest.indexOf(QStringLiteral("--to"));
+    if (at < 0 || at + 1 >= rest.size())
+        throw CliUsageError(QStringLiteral("export needs --to FOLDER"));
+    const QString folder = rest.at(at + 1);
+    rest.remove(at, 2);
+    if (rest.size() != 1)
+        throw CliUsageError(QStringLiteral("export needs the program folder"));
+
+    TDM dm(cliProgramFolder(rest.at(0)));
+    TReportSections logic(dm);
+    logic.ReadSettings();
+    logic.LoadSections();
+    if (!ExportAllowed(dm)) {
+        ctx.err << "The export needs the organisation's code and a report year\n";
+        return 1;
+    }
+    try {
+        CheckForm(dm);
+    } catch (const T2tpException& e) {
+        ctx.err << e.message() << '\n';
+        return 1;
+    }
+    TExport exporter(dm, kExportFormTitle);
+    exporter.setFolder(folder);
+    ctx.out << QDir::toNativeSeparators(exporter.ExportData()) << '\n';
+    return 0;
+}
+
+const CliRegistration exportRegistration("export", "export DIR --to FOLDER", exportCommand);
+
+} // namespace
