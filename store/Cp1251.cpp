@@ -54,6 +54,11 @@ namespace Cp1251 {
 
 QString decode(const QByteArray& bytes)
 {
+    return decode(QByteArrayView(bytes));
+}
+
+QString decode(QByteArrayView bytes)
+{
     const CodePage& page = codePage();
     QString text(bytes.size(), Qt::Uninitialized);
     QChar* out = text.data();
@@ -76,6 +81,22 @@ QByteArray encode(const QString& text)
         bytes.append(page.mapped[c] ? char(page.fromUnicode[c]) : '?');
     }
     return bytes;
+}
+
+bool encodeExact(QStringView text, QByteArray& out)
+{
+    const CodePage& page = codePage();
+    const qsizetype start = out.size();
+    out.resize(start + text.size());
+    char* at = out.data() + start;
+    for (const QChar c : text) {
+        if (!page.mapped[c.unicode()]) {
+            out.resize(start);
+            return false;
+        }
+        *at++ = char(page.fromUnicode[c.unicode()]);
+    }
+    return true;
 }
 
 QString restrict(const QString& text)

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
+#include <QStringView>
 
 // Texts of the program live in memory as QString but are limited to what the
 // Windows-1251 code page holds, because every file the program writes or reads
@@ -13,6 +15,13 @@ QString decode(const QByteArray& bytes);
 
 // Text to Windows-1251 bytes; a character the code page cannot hold becomes '?'.
 QByteArray encode(const QString& text);
+
+// Bytes in Windows-1251 to text, without a copy of the bytes first.
+QString decode(QByteArrayView bytes);
+
+// Appends the Windows-1251 bytes of the text to out; false, with out as it
+// was, when a character lies outside the code page.
+bool encodeExact(QStringView text, QByteArray& out);
 
 // The text as it will come back from a file: characters the code page cannot
 // hold are replaced with '?'. Fields apply this when a text is written into them.

@@ -74,10 +74,21 @@ private:
 
 // ---------------------------------------------------------------- TozMemoryRecord
 
-TozMemoryRecord::TozMemoryRecord(TozMemoryData& owner, qint32 id)
+TozMemoryRecord::TozMemoryRecord(TozMemoryData& owner, qint32 id, TozRow row)
     : m_owner(owner)
     , m_id(id)
+    , m_row(std::move(row))
 {
+}
+
+QVariantList TozMemoryRecord::values() const
+{
+    return m_owner.m_layout.values(m_row);
+}
+
+QVariant TozMemoryRecord::value(int field) const
+{
+    return m_owner.m_layout.value(m_row, field);
 }
 
 int TozMemoryRecord::Index() const
@@ -149,8 +160,7 @@ TRecordBuffer* TozMemoryData::ActiveRecordBuffer()
 
 void TozMemoryData::StoreRecord(const TRecordBuffer& buffer, int index)
 {
-    QVariantList& values = m_records.at(std::size_t(index))->values();
-    values = buffer.data;
+    m_records.at(std::size_t(index))->setRow(m_layout.encode(buffer.data));
 }
 
 void TozMemoryData::AssignAutoIncValues(TRecordBuffer& buffer)
@@ -182,8 +192,8 @@ int TozMemoryData::CompareForSort(const TozMemoryRecord& a, const TozMemoryRecor
             }
         if (d < 0)
             continue;
-        QVariant va = a.values().value(d);
-        QVariant vb = b.values().value(d);
+        QVariant va = a.value(d);
+        QVariant vb = b.value(d);
         const TFieldType type = f->dataType();
         if (isStringType(type)) {
             if (va.toString().isEmpty())
@@ -287,6 +297,7 @@ void TozMemoryData::internalOpen()
                                  .arg(MaxFixedPart));
     m_sortFields.clear();
     bindFields();
+    m_layout = TozRowLayout(fieldDefs());
     m_pos = -1;
     if (m_postAfterEdit)
         attachPostAfterEdit();
@@ -579,7 +590,7 @@ void TozMemoryData::internalPost()
         else
             index = count;
         ++m_lastId;
-        auto record = std::make_unique<TozMemoryRecord>(*this, m_lastId);
+        auto record = std::make_unique<TozMemoryRecord>(*this, m_lastId, TozRow());
         m_records.insert(m_records.begin() + index, std::move(record));
         m_pos = index;
         StoreRecord(editBuffer(), index);
@@ -625,6 +636,48 @@ void TozMemoryData::resetAfterEmpty()
 {
     m_lastId = NoRecordId;
     m_pos = -1;
+}
+
+// ---------------------------------------------------------------- rows straight to storage
+
+bool TozMemoryData::hasScrollOrFilterHandlers() const
+{
+    return BeforeScroll || AfterScroll || hasCalcFields() || (filtered() && onFilterRecord());
+}
+
+bool TozMemoryData::canAppendRows() const
+{
+    if (state() != TDataSetState::dsBrowse || hasScrollOrFilterHandlers())
+        return false;
+    if (!(m_loading || m_canInsert) || BeforeInsert || AfterInsert || OnNewRecord || BeforePost ||
+        AfterPost || BeforeCancel || AfterCancel)
+        return false;
+    for (const TFieldDef& def : fieldDefs())
+        if (def.type == TFieldType::ftAutoInc)
+            return false;
+    return true;
+}
+
+void TozMemoryData::appendRow(TozRow row)
+{
+    ++m_lastId;
+    m_records.push_back(std::make_unique<TozMemoryRecord>(*this, m_lastId, std::move(row)));
+    m_changed = true;
+}
+
+void TozMemoryData::endAppendRows()
+{
+    m_visible.reset();
+    if (m_records.empty())
+        return;
+    m_pos = int(m_records.size()) - 1;
+    resyncCurrent();
+    notifyDataSetChanged();
+}
+
+bool TozMemoryData::canReadRowsDirectly() const
+{
+    return state() == TDataSetState::dsBrowse && !hasScrollOrFilterHandlers();
 }
 
 // ---------------------------------------------------------------- record number, bookmarks

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include "ozDataSet.h"
+#include "ozRowLayout.h"
 
 class TozMemoryData;
 class TBlobField;
@@ -17,21 +18,24 @@ class TBlobField;
 class TozMemoryRecord
 {
 public:
-    TozMemoryRecord(TozMemoryData& owner, qint32 id);
+    TozMemoryRecord(TozMemoryData& owner, qint32 id, TozRow row);
     Q_DISABLE_COPY_MOVE(TozMemoryRecord)
 
     qint32 ID() const { return m_id; }
     int Index() const;
     void setIndex(int index);
     // The stored values, one per field definition (null = no value); blob
-    // values are QByteArray.
-    const QVariantList& values() const { return m_values; }
-    QVariantList& values() { return m_values; }
+    // values are QByteArray. Made from the compact row on each call.
+    QVariantList values() const;
+    QVariant value(int field) const;
+    // The values as stored, read through the table's rowLayout().
+    const TozRow& row() const { return m_row; }
+    void setRow(TozRow row) { m_row = std::move(row); }
 
 private:
     TozMemoryData& m_owner;
     qint32 m_id;
-    QVariantList m_values;
+    TozRow m_row;
 };
 
 // The program's table: every record in memory, persisted to one data packet
@@ -98,6 +102,24 @@ public:
     const TozMemoryRecord& record(int index) const { return *m_records.at(std::size_t(index)); }
     // The position in the record list (-1 before the first, recordCount() after the last).
     int position() const { return m_pos; }
+    // How the records' values are laid out; set when the table opens.
+    const TozRowLayout& rowLayout() const { return m_layout; }
+
+    // Rows of a file appended straight into storage, for the packet reader.
+    // Allowed only where nothing could tell it from Append and Post of each
+    // row: browse state, inserting permitted, no insert, post, cancel or
+    // scroll events, no calculated fields, no filter handler, no
+    // auto-increment field. appendRow is then Append + Post of a record with
+    // the row's values; endAppendRows puts the cursor on the last record, as
+    // after its post (also after a failed row).
+    bool canAppendRows() const;
+    void appendRow(TozRow row);
+    void endAppendRows();
+    // Whether a writer may read record(i).row() in list order instead of
+    // walking with first/next: browse state, no scroll events, no calculated
+    // fields, no filter handler. A walk would then give the same rows and fire
+    // nothing.
+    bool canReadRowsDirectly() const;
 
     TRecordBuffer* activeBuffer() override { return ActiveRecordBuffer(); }
 
@@ -139,7 +161,10 @@ private:
     void resetAfterEmpty();
     const std::vector<int>& visibleIndexes();
 
+    bool hasScrollOrFilterHandlers() const;
+
     std::vector<std::unique_ptr<TozMemoryRecord>> m_records;
+    TozRowLayout m_layout;
     QString m_fileName;
     QString m_sortFieldsText;
     bool m_canEdit = true;
