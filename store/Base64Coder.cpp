@@ -210,6 +210,42 @@ char* writeEscaped(char* out, QStringView text)
     return out;
 }
 
+char* writeEscapedBytes(char* out, QByteArrayView cp1251)
+{
+    for (const char byte : cp1251) {
+        const auto c = static_cast<unsigned char>(byte);
+        if (const char* ref = c < 0x80 ? reference(char16_t(c)) : nullptr) {
+            while (*ref)
+                *out++ = *ref++;
+        } else {
+            *out++ = byte;
+        }
+    }
+    return out;
+}
+
+void appendUnescaped(QByteArray& out, QByteArrayView text)
+{
+    qsizetype pos = 0;
+    while (pos < text.size()) {
+        const qsizetype amp = text.indexOf('&', pos);
+        if (amp < 0) {
+            out.append(text.sliced(pos));
+            break;
+        }
+        out.append(text.sliced(pos, amp - pos));
+        qsizetype semi = text.indexOf(';', amp + 1);
+        if (semi < 0)
+            semi = text.size();
+        const QByteArrayView ref = text.sliced(amp + 1, semi - amp - 1);
+        if (ref.startsWith('#'))
+            out.append(char(referenceNumber(ref.sliced(1), XmlEncoding::Windows1251) % 256));
+        else if (const char16_t c = namedReference(ref))
+            out.append(char(c));
+        pos = semi + 1;
+    }
+}
+
 void appendEscaped(QByteArray& out, QStringView text)
 {
     const qsizetype start = out.size();

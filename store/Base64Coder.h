@@ -46,6 +46,11 @@ void appendCp1251(QByteArray& out, QStringView text);
 QString fromCp1251(QByteArrayView bytes);
 // Whether Windows-1251 bytes hold exactly the text.
 bool equals(QByteArrayView cp1251, QStringView text);
+// XmlUnescape(text, Windows1251) as Windows-1251 bytes, appended to out.
+void appendUnescaped(QByteArray& out, QByteArrayView text);
+// XmlEscape of Windows-1251 bytes written at out, which has room for
+// MaxEscapedPerUnit * cp1251.size() bytes; returns the end.
+char* writeEscapedBytes(char* out, QByteArrayView cp1251);
 // XmlEscape(text, false) appended to out.
 void appendEscaped(QByteArray& out, QStringView text);
 // XmlEscape(text, false) written at out, which has room for

@@ -15,6 +15,8 @@
 #include "ObFunc.h"
 #include "ozDataSet.h"
 #include "ozField.h"
+#include "ozMemoryData.h"
+#include "ozRowLayout.h"
 
 namespace {
 
@@ -816,6 +818,14 @@ private:
 // would write it, and the record is posted when a data field was written. A
 // value the field rejects cancels the record being loaded; the records posted
 // before it stay, and the error passes on.
+struct TDataPacket::UsedColumn
+{
+    TField* field;
+    QByteArray type;
+    ColumnKind kind;
+    DirectForm direct;
+};
+
 void TDataPacket::LoadInto(TDataSet& table)
 {
     OpenPacket();
@@ -823,13 +833,6 @@ void TDataPacket::LoadInto(TDataSet& table)
     if (!table.active())
         table.open();
 
-    struct UsedColumn
-    {
-        TField* field;
-        QByteArray type;
-        ColumnKind kind;
-        DirectForm direct;
-    };
     std::vector<UsedColumn> used;
     std::vector<QByteArray> names;
     for (const TDPTag& column : m_fields.m_children) {
@@ -859,34 +862,42 @@ void TDataPacket::LoadInto(TDataSet& table)
         return;
 
     RowColumns columns(names);
+    auto* memory = dynamic_cast<TozMemoryData*>(&table);
+    if (memory && canLoadStraight(*memory, used))
+        loadStraight(*memory, used, columns);
+    else
+        loadThroughFields(table, used, columns);
+}
+
+QVariant TDataPacket::storedValue(const UsedColumn& column, QByteArrayView raw) const
+{
+    TField& field = *column.field;
+    if (column.direct != DirectForm::None) {
+        if (auto value = directValue(field, column.direct, raw, m_encoding))
+            return *std::move(value);
+    } else if (!raw.isEmpty() && isDateTimeType(field.dataType())) {
+        const QVariant value =
+            packetDateTimeValue(PacketText::decode(raw, m_encoding), column.type, field.dataType());
+        if (value.isValid())
+            return field.variantToValue(value);
+    } else if (column.kind == ColumnKind::Binary && field.isBlob()) {
+        if (auto* blob = dynamic_cast<TBlobField*>(&field); blob && !blob->isMemo()) {
+            const QByteArray bytes = Base64Decode(raw);
+            return bytes.isEmpty() ? QVariant() : QVariant(bytes);
+        }
+    }
+    return field.textToValue(convertValue(raw, column.kind));
+}
+
+void TDataPacket::loadThroughFields(TDataSet& table, const std::vector<UsedColumn>& used,
+                                    RowColumns& columns)
+{
     while (NextRow()) {
         table.append();
         try {
             columns.read(m_row);
-            for (std::size_t c = 0; c < used.size(); ++c) {
-                const UsedColumn& column = used[c];
-                const QByteArrayView raw = columns.value(c);
-                TField& field = *column.field;
-                if (column.direct != DirectForm::None) {
-                    if (const auto value = directValue(field, column.direct, raw, m_encoding)) {
-                        field.writeRaw(*value);
-                        continue;
-                    }
-                } else if (!raw.isEmpty() && isDateTimeType(field.dataType())) {
-                    const QVariant value = packetDateTimeValue(PacketText::decode(raw, m_encoding),
-                                                               column.type, field.dataType());
-                    if (value.isValid()) {
-                        field.setValue(value);
-                        continue;
-                    }
-                } else if (column.kind == ColumnKind::Binary && field.isBlob()) {
-                    if (auto* blob = dynamic_cast<TBlobField*>(&field); blob && !blob->isMemo()) {
-                        blob->setAsBytes(Base64Decode(raw));
-                        continue;
-                    }
-                }
-                field.setAsString(convertValue(raw, column.kind));
-            }
+            for (std::size_t c = 0; c < used.size(); ++c)
+                used[c].field->writeRaw(storedValue(used[c], columns.value(c)));
             if (table.modified())
                 table.post();
         } catch (...) {
@@ -901,4 +912,64 @@ void TDataPacket::LoadInto(TDataSet& table)
     // A last record that no data field made modified is dropped, not left pending.
     if (table.state() == TDataSetState::dsInsert && !table.modified())
         table.cancel();
+}
+
+// Every used field a writable data field of a table that lets rows be
+// appended straight into storage: each row then would be posted, and nothing
+// could observe the append and post.
+bool TDataPacket::canLoadStraight(const TozMemoryData& table, const std::vector<UsedColumn>& used)
+{
+    if (!table.canAppendRows())
+        return false;
+    for (const UsedColumn& column : used) {
+        const TField& field = *column.field;
+        if (field.fieldKind() != TFieldKind::fkData || field.readOnly() ||
+            field.m_bufferIndex < 0 || field.m_bufferIndex >= table.rowLayout().fieldCount())
+            return false;
+    }
+    return true;
+}
+
+void TDataPacket::loadStraight(TozMemoryData& table, const std::vector<UsedColumn>& used,
+                               RowColumns& columns)
+{
+    TozRowBuilder row(table.rowLayout());
+    QByteArray text;
+    try {
+        while (NextRow()) {
+            columns.read(m_row);
+            for (std::size_t c = 0; c < used.size(); ++c) {
+                const UsedColumn& column = used[c];
+                const QByteArrayView raw = columns.value(c);
+                const int slot = column.field->m_bufferIndex;
+                if (column.direct == DirectForm::Text && m_encoding == XmlEncoding::Windows1251) {
+                    // The file's bytes are the stored bytes once references are resolved.
+                    if (raw.contains('&')) {
+                        text.resize(0);
+                        PacketText::appendUnescaped(text, raw);
+                        storeText(row, slot, text, column.field->size());
+                    } else {
+                        storeText(row, slot, raw, column.field->size());
+                    }
+                } else {
+                    row.setValue(slot, storedValue(column, raw));
+                }
+            }
+            table.appendRow(row.take());
+        }
+    } catch (...) {
+        table.endAppendRows();
+        throw;
+    }
+    table.endAppendRows();
+}
+
+void TDataPacket::storeText(TozRowBuilder& row, int slot, QByteArrayView cp1251, int size)
+{
+    if (size > 0 && cp1251.size() > size)
+        cp1251 = cp1251.first(size);
+    if (cp1251.isEmpty())
+        row.setNull(slot);
+    else
+        row.setText(slot, cp1251);
 }

@@ -14,6 +14,8 @@
 #include "Base64Coder.h"
 
 class TDataSet;
+class TozMemoryData;
+class TozRowBuilder;
 
 // The save mark: the writer writes a field with this Tag whatever its kind.
 constexpr int SavedFieldTag = 128;
@@ -133,6 +135,7 @@ public:
 
 private:
     class RowColumns;
+    struct UsedColumn;
     enum class ColumnKind
     {
         Text,
@@ -153,6 +156,14 @@ private:
     void appendText(TDPTag& token, QByteArrayView raw);
     void resetReadState();
     QString convertValue(QByteArrayView raw, ColumnKind kind) const;
+    // The value a field would store for a raw row value through its text conversion.
+    QVariant storedValue(const UsedColumn& column, QByteArrayView raw) const;
+    void loadThroughFields(TDataSet& table, const std::vector<UsedColumn>& used,
+                           RowColumns& columns);
+    static bool canLoadStraight(const TozMemoryData& table, const std::vector<UsedColumn>& used);
+    void loadStraight(TozMemoryData& table, const std::vector<UsedColumn>& used,
+                      RowColumns& columns);
+    static void storeText(TozRowBuilder& row, int slot, QByteArrayView cp1251, int size);
     static ColumnKind columnKind(const TDPTag& field);
 
     QString m_fileName;

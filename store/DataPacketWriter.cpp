@@ -13,6 +13,8 @@
 #include "ObFunc.h"
 #include "ozDataSet.h"
 #include "ozField.h"
+#include "ozMemoryData.h"
+#include "ozRowLayout.h"
 
 namespace {
 
@@ -294,6 +296,97 @@ void writeValue(BlockWriter& out, const WrittenField& w)
     }
 }
 
+// The field definition whose slot holds a data field's values; -1 when none.
+int storedSlot(const TDataSet& table, const TField& field)
+{
+    if (field.fieldKind() != TFieldKind::fkData)
+        return -1;
+    for (qsizetype d = 0; d < table.fieldDefs().size(); ++d)
+        if (table.fieldDefs().at(d).name.compare(field.fieldName(), Qt::CaseInsensitive) == 0)
+            return int(d);
+    return -1;
+}
+
+bool slotHoldsForm(TozRowLayout::Slot slot, ValueForm form)
+{
+    using Slot = TozRowLayout::Slot;
+    switch (form) {
+    case ValueForm::Text:
+        return slot == Slot::Text;
+    case ValueForm::Integer:
+        return slot == Slot::Int32 || slot == Slot::Int64;
+    case ValueForm::Float:
+        return slot == Slot::Float;
+    default:
+        return false;
+    }
+}
+
+// The slots of the written fields when the rows can be written from their
+// stored bytes: a table that lets a writer read them directly, every written
+// field a data field in the fast form of its slot, and no value kept aside.
+// Empty when the rows must be read through the fields.
+std::vector<int> storedSlots(const TozMemoryData& table, const std::vector<WrittenField>& written)
+{
+    if (!table.canReadRowsDirectly() || (table.recordCount() > 0 && !table.bookmark()))
+        return {};
+    std::vector<int> slots;
+    for (const WrittenField& w : written) {
+        const int slot = storedSlot(table, *w.field);
+        if (slot < 0 || slot >= table.rowLayout().fieldCount() ||
+            !slotHoldsForm(table.rowLayout().slot(slot), w.form))
+            return {};
+        slots.push_back(slot);
+    }
+    for (int i = 0; i < table.recordCount(); ++i)
+        if (table.record(i).row().hasAside())
+            return {};
+    return slots;
+}
+
+void writeStoredValue(BlockWriter& out, const QByteArray& name, ValueForm form,
+                      const TozRowLayout& layout, const TozRow& row, int slot)
+{
+    switch (form) {
+    case ValueForm::Text: {
+        const QByteArrayView bytes = layout.text(row, slot);
+        char* at = out.room(name.size() + 4 + bytes.size() * PacketText::MaxEscapedPerUnit);
+        at = PacketText::writeEscapedBytes(startAttribute(at, name), bytes);
+        *at++ = '"';
+        out.commit(at);
+        break;
+    }
+    case ValueForm::Integer:
+        writeShort(out, name, [&](char* at) {
+            return std::to_chars(at, at + ShortValueRoom, layout.integer(row, slot)).ptr;
+        });
+        break;
+    case ValueForm::Float:
+        writeShort(out, name,
+                   [&](char* at) { return FloatToChars(layout.number(row, slot), '.', at); });
+        break;
+    default:
+        break;
+    }
+}
+
+// The records in list order from their stored bytes; what a walk with
+// first/next would write, without moving the cursor.
+void writeStoredRows(BlockWriter& out, const TozMemoryData& table,
+                     const std::vector<WrittenField>& written, const std::vector<int>& slots)
+{
+    const TozRowLayout& layout = table.rowLayout();
+    for (int i = 0; i < table.recordCount(); ++i) {
+        const TozRow& row = table.record(i).row();
+        out.append("<ROW");
+        for (std::size_t f = 0; f < written.size(); ++f) {
+            if (!layout.isNull(row, slots[f]))
+                writeStoredValue(out, written[f].rowName, written[f].form, layout, row, slots[f]);
+        }
+        out.append(" />");
+    }
+}
+
 // Returns the table to the record that was current, also when the walk failed.
 class CurrentRecordGuard
 {
@@ -352,7 +445,17 @@ void WriteDataPacket(TDataSet& table, const QString& fileName)
         cannotCreate(fileName);
     BlockWriter out(file, fileName);
     out.append(header);
-    {
+    const auto* memory = dynamic_cast<const TozMemoryData*>(&table);
+    if (const std::vector<int> slots = memory ? storedSlots(*memory, written) : std::vector<int>();
+        !slots.empty()) {
+        TControlsDisabler controls(table);
+        writeStoredRows(out, *memory, written, slots);
+        // Where a walk leaves the cursor, with the same flags.
+        if (table.recordCount() == 0)
+            table.first();
+        else
+            table.gotoBookmark(table.bookmark());
+    } else {
         TControlsDisabler controls(table);
         CurrentRecordGuard current(table);
         table.first();
