@@ -1,20 +1,25 @@
-// Speed of the data packet writer and reader on a large table, with what the
-// same machine needs merely to read the file's bytes and to parse it with a
-// general XML parser (pugixml), measured in the same run on the same file.
+// Speed and memory of the data packet writer and reader on a large table, beside
+// what the same machine needs merely to read the file's bytes and to parse it
+// with a general XML parser (pugixml). Every measurement is a process of its
+// own on the same file (the bench runs itself with a step argument), so none
+// runs in a heap another one has grown; steps alternate over the rounds and
+// the medians are printed with the same-round ratios to pugixml.
 //
-// Usage: packet_bench [ROWS [FOLDER]]   (ROWS defaults to 1,000,000; FOLDER
-// to a temporary folder that is removed afterwards)
+// Usage: packet_bench [ROWS [FOLDER [ROUNDS]]]   (ROWS defaults to 1,000,000;
+// FOLDER to a temporary folder that is removed afterwards; ROUNDS to 3)
+#include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <ctime>
+#include <map>
 #include <memory>
+#include <vector>
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -24,9 +29,15 @@
 #include "Errors.h"
 #include "ozMemoryData.h"
 
-namespace {
+#if defined(Q_OS_WIN)
+#define NOMINMAX
+#include <psapi.h>
+#include <windows.h>
+#elif defined(Q_OS_UNIX)
+#include <sys/resource.h>
+#endif
 
-constexpr int ColumnCount = 10;
+namespace {
 
 // Ten columns of the four types the program's tables use.
 std::unique_ptr<TozMemoryData> makeTable()
@@ -80,34 +91,191 @@ void fill(TozMemoryData& table, int rows)
     }
 }
 
-// Wall-clock and processor time of one step; on a shared machine the
-// processor time is the steadier figure.
-class Stopwatch
+// The peak resident memory of this process in MiB; 0 where the system does not tell.
+double peakMemoryMiB()
 {
-public:
-    void start()
-    {
-        m_wall.start();
-        m_cpu = std::clock();
+#if defined(Q_OS_WIN)
+    PROCESS_MEMORY_COUNTERS counters{};
+    if (K32GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters))
+        return double(counters.PeakWorkingSetSize) / (1024.0 * 1024.0);
+    return 0;
+#elif defined(Q_OS_UNIX)
+    rusage usage{};
+    if (getrusage(RUSAGE_SELF, &usage) != 0)
+        return 0;
+#if defined(Q_OS_DARWIN)
+    return double(usage.ru_maxrss) / (1024.0 * 1024.0); // bytes there
+#else
+    return double(usage.ru_maxrss) / 1024.0; // KiB
+#endif
+#else
+    return 0;
+#endif
+}
+
+// One step in this process; prints "<seconds of the step> <peak MiB>".
+int runStep(const QString& step, const QStringList& args)
+{
+    const QString fileName = args.value(0);
+    QElapsedTimer timer;
+    if (step == QStringLiteral("write")) {
+        auto table = makeTable();
+        table->open();
+        fill(*table, args.value(1).toInt());
+        timer.start();
+        WriteDataPacket(*table, fileName);
+    } else if (step == QStringLiteral("bytes")) {
+        timer.start();
+        QFile file(fileName);
+        if (!file.open(QIODevice::ReadOnly))
+            throw F2tpError(QStringLiteral("cannot read ") + fileName);
+        QByteArray chunk(TDataPacket::ChunkSize, Qt::Uninitialized);
+        while (file.read(chunk.data(), chunk.size()) > 0) {
+        }
+    } else if (step == QStringLiteral("reader")) {
+        timer.start();
+        TDataPacket reader(nullptr, fileName);
+        reader.OpenPacket();
+        QStringList names;
+        for (const TDPTag& field : reader.fieldsTag().children())
+            names << field.value(u"attrname");
+        qint64 characters = 0;
+        while (reader.NextRow()) {
+            for (const QString& name : names)
+                characters += reader.ReadValue(name).size();
+        }
+        if (characters < 0)
+            return 1;
+    } else if (step == QStringLiteral("load") || step == QStringLiteral("copy")) {
+        timer.start();
+        auto table = makeTable();
+        TDataPacket reader(nullptr, fileName);
+        reader.OpenPacket();
+        reader.LoadInto(*table);
+        if (step == QStringLiteral("copy"))
+            WriteDataPacket(*table, args.value(1));
+    } else if (step == QStringLiteral("pugixml")) {
+        timer.start();
+        pugi::xml_document document;
+        if (!document.load_file(QFile::encodeName(fileName).constData()))
+            throw F2tpError(QStringLiteral("pugixml cannot parse ") + fileName);
+        std::size_t attributes = 0;
+        for (const pugi::xml_node row :
+             document.child("DATAPACKET").child("ROWDATA").children("ROW")) {
+            for (const pugi::xml_attribute a : row.attributes())
+                attributes += std::strlen(a.value()) > 0 ? 1 : 0;
+        }
+        if (attributes == 0)
+            return 1;
+    } else {
+        return 2;
     }
-    double wall() const { return double(m_wall.nsecsElapsed()) / 1e9; }
-    double cpu() const { return double(std::clock() - m_cpu) / CLOCKS_PER_SEC; }
+    std::printf("%.6f %.1f\n", double(timer.nsecsElapsed()) / 1e9, peakMemoryMiB());
+    return 0;
+}
 
-private:
-    QElapsedTimer m_wall;
-    std::clock_t m_cpu = 0;
+struct Sample
+{
+    double process = 0; // wall seconds of the whole child process
+    double step = 0;    // wall seconds of the step inside it
+    double peakMiB = 0;
 };
 
-struct Timing
+Sample runChild(const QStringList& args)
 {
-    const char* what;
-    double wall;
-    double cpu;
-};
+    QProcess child;
+    QElapsedTimer timer;
+    timer.start();
+    child.start(QCoreApplication::applicationFilePath(),
+                QStringList{QStringLiteral("--step")} + args);
+    if (!child.waitForFinished(-1) || child.exitStatus() != QProcess::NormalExit ||
+        child.exitCode() != 0)
+        throw F2tpError(QStringLiteral("step failed: ") + args.join(u' ') + u'\n' +
+                        QString::fromLocal8Bit(child.readAllStandardError()));
+    Sample sample;
+    sample.process = double(timer.nsecsElapsed()) / 1e9;
+    const QList<QByteArray> figures = child.readAllStandardOutput().trimmed().split(' ');
+    sample.step = figures.value(0).toDouble();
+    sample.peakMiB = figures.value(1).toDouble();
+    return sample;
+}
 
-double mbPerSecond(qint64 bytes, double seconds)
+double median(std::vector<double> values)
 {
-    return seconds > 0 ? double(bytes) / (1024.0 * 1024.0) / seconds : 0.0;
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+int runBench(const QStringList& args)
+{
+    bool ok = true;
+    const int rows = args.size() > 1 ? args.at(1).toInt(&ok) : 1000000;
+    const int rounds = args.size() > 3 ? args.at(3).toInt() : 3;
+    if (!ok || rows < 0 || rounds < 1) {
+        std::fprintf(stderr, "Usage: packet_bench [ROWS [FOLDER [ROUNDS]]]\n");
+        return 1;
+    }
+    QTemporaryDir temporary;
+    const QString folder = args.size() > 2 ? args.at(2) : temporary.path();
+    const QString file = QDir(folder).filePath(QStringLiteral("packet_bench.xml"));
+    const QString copy = QDir(folder).filePath(QStringLiteral("packet_bench_copy.xml"));
+
+    const Sample written = runChild({QStringLiteral("write"), file, QString::number(rows)});
+    const double mb = double(QFileInfo(file).size()) / 1e6;
+    const QStringList steps = {QStringLiteral("bytes"), QStringLiteral("pugixml"),
+                               QStringLiteral("reader"), QStringLiteral("load"),
+                               QStringLiteral("copy")};
+    std::map<QString, std::vector<Sample>> samples;
+    for (int round = 0; round <= rounds; ++round) { // round 0 warms the page cache
+        for (qsizetype s = 0; s < steps.size(); ++s) {
+            const QString& step = steps.at((s + round) % steps.size());
+            const QStringList stepArgs = step == QStringLiteral("copy")
+                                             ? QStringList{step, file, copy}
+                                             : QStringList{step, file};
+            const Sample sample = runChild(stepArgs);
+            if (round > 0)
+                samples[step].push_back(sample);
+        }
+    }
+
+    const auto column = [&](const QString& step, auto member) {
+        std::vector<double> values;
+        for (const Sample& s : samples[step])
+            values.push_back(s.*member);
+        return values;
+    };
+    // Ratios to pugixml of the same round, so drift between rounds cancels.
+    const auto ratio = [&](const QString& step, auto member) {
+        std::vector<double> values;
+        const auto& base = samples[QStringLiteral("pugixml")];
+        for (std::size_t r = 0; r < samples[step].size(); ++r)
+            values.push_back(samples[step][r].*member / base[r].*member);
+        return median(values);
+    };
+    std::printf("%d rows, file %.1f MB, %d rounds, each step a process of its own; "
+                "medians, ratios of the same round to pugixml\n",
+                rows, mb, rounds);
+    std::printf(
+        "write (WriteDataPacket of a filled table, inside its process): %.3f s, %.0f MB/s\n",
+        written.step, written.step > 0 ? mb / written.step : 0.0);
+    std::printf("%-10s %10s %8s %10s %10s %10s\n", "step", "process s", "MB/s", "x pugixml",
+                "peak MiB", "x pugixml");
+    for (const QString& step : steps) {
+        const double seconds = median(column(step, &Sample::process));
+        std::printf("%-10s %10.3f %8.0f %10.2f %10.1f %10.2f\n", qPrintable(step), seconds,
+                    seconds > 0 ? mb / seconds : 0.0, ratio(step, &Sample::process),
+                    median(column(step, &Sample::peakMiB)), ratio(step, &Sample::peakMiB));
+    }
+    std::vector<double> writer;
+    for (std::size_t r = 0; r < samples[QStringLiteral("copy")].size(); ++r)
+        writer.push_back((samples[QStringLiteral("copy")][r].process -
+                          samples[QStringLiteral("load")][r].process) /
+                         samples[QStringLiteral("pugixml")][r].process);
+    std::printf("writer (copy - load) %.2f x pugixml\n", median(writer));
+    return 0;
 }
 
 } // namespace
@@ -116,120 +284,12 @@ int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments();
-    bool ok = true;
-    const int rows = args.size() > 1 ? args.at(1).toInt(&ok) : 1000000;
-    if (!ok || rows < 0) {
-        std::fprintf(stderr, "Usage: packet_bench [ROWS [FOLDER]]\n");
-        return 1;
-    }
-    QTemporaryDir temporary;
-    const QString folder = args.size() > 2 ? args.at(2) : temporary.path();
-    const QString fileName = QDir(folder).filePath(QStringLiteral("packet_bench.xml"));
-
     try {
-        Stopwatch timer;
-        auto table = makeTable();
-        table->open();
-        timer.start();
-        fill(*table, rows);
-        const Timing fillTime{"", timer.wall(), timer.cpu()};
-
-        timer.start();
-        WriteDataPacket(*table, fileName);
-        const Timing writeTime{"", timer.wall(), timer.cpu()};
-        table.reset();
-        const qint64 size = QFileInfo(fileName).size();
-
-        // Merely the bytes, in the reader's chunks.
-        timer.start();
-        {
-            QFile file(fileName);
-            if (!file.open(QIODevice::ReadOnly))
-                throw F2tpError(QStringLiteral("cannot read ") + fileName);
-            QByteArray chunk(TDataPacket::ChunkSize, Qt::Uninitialized);
-            quint64 sum = 0;
-            qint64 n = 0;
-            while ((n = file.read(chunk.data(), chunk.size())) > 0)
-                sum += quint8(chunk.at(n - 1));
-            if (sum == 1)
-                std::puts("");
-        }
-        const Timing rawTime{"", timer.wall(), timer.cpu()};
-
-        // The reader alone: every row, every value converted by its column's type.
-        timer.start();
-        qint64 values = 0;
-        {
-            TDataPacket reader(nullptr, fileName);
-            reader.OpenPacket();
-            QStringList names;
-            for (const TDPTag& field : reader.fieldsTag().children())
-                names << field.value(u"attrname");
-            while (reader.NextRow()) {
-                for (const QString& name : names)
-                    values += reader.ReadValue(name).size();
-            }
-        }
-        const Timing readerTime{"", timer.wall(), timer.cpu()};
-
-        // What the program does at open: the file into a memory table.
-        auto loaded = makeTable();
-        timer.start();
-        {
-            TDataPacket reader(nullptr, fileName);
-            reader.OpenPacket();
-            reader.LoadInto(*loaded);
-        }
-        const Timing loadTime{"", timer.wall(), timer.cpu()};
-        const int loadedRows = loaded->recordCount();
-        loaded.reset();
-
-        // A general XML parser on the same file: the whole file in memory, then every row's
-        // attributes.
-        timer.start();
-        pugi::xml_document document;
-        const pugi::xml_parse_result parsed =
-            document.load_file(QFile::encodeName(fileName).constData());
-        const Timing pugiParseTime{"", timer.wall(), timer.cpu()};
-        std::size_t attributes = 0;
-        for (const pugi::xml_node row :
-             document.child("DATAPACKET").child("ROWDATA").children("ROW")) {
-            for (const pugi::xml_attribute a : row.attributes())
-                attributes += std::strlen(a.value()) > 0 ? 1 : 0;
-        }
-        const Timing pugiTime{"", timer.wall(), timer.cpu()};
-        if (!parsed) {
-            std::fprintf(stderr, "pugixml: %s\n", parsed.description());
-            return 1;
-        }
-
-        std::printf("rows %d (loaded %d), columns %d, file %.1f MB, values read %lld, "
-                    "attributes seen by pugixml %zu\n",
-                    rows, loadedRows, ColumnCount, double(size) / (1024.0 * 1024.0),
-                    static_cast<long long>(values), attributes);
-        std::printf("filling the table (not part of the format): %.2f s wall, %.2f s processor\n",
-                    fillTime.wall, fillTime.cpu);
-        const Timing timings[] = {
-            {"write (WriteDataPacket)", writeTime.wall, writeTime.cpu},
-            {"read into a table (OpenPacket+LoadInto)", loadTime.wall, loadTime.cpu},
-            {"reader alone (NextRow+ReadValue)", readerTime.wall, readerTime.cpu},
-            {"reading the bytes only", rawTime.wall, rawTime.cpu},
-            {"pugixml parse", pugiParseTime.wall, pugiParseTime.cpu},
-            {"pugixml parse and walk rows", pugiTime.wall, pugiTime.cpu},
-        };
-        std::printf("%-42s %10s %10s %12s\n", "", "wall s", "proc. s", "MB/s (proc.)");
-        for (const Timing& t : timings) {
-            std::printf("%-42s %10.3f %10.3f %12.1f\n", t.what, t.wall, t.cpu,
-                        mbPerSecond(size, t.cpu));
-        }
-        std::printf("ratios of processor time: read into a table / bytes only %.1f, "
-                    "read into a table / pugixml %.1f, reader alone / pugixml %.2f, "
-                    "write / read into a table %.2f\n",
-                    loadTime.cpu / rawTime.cpu, loadTime.cpu / pugiTime.cpu,
-                    readerTime.cpu / pugiTime.cpu, writeTime.cpu / loadTime.cpu);
+        if (args.size() > 2 && args.at(1) == QStringLiteral("--step"))
+            return runStep(args.at(2), args.mid(3));
+        return runBench(args);
     } catch (const F2tpError& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;
     }
-    return 0;
 }
