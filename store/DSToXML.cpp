@@ -951,7 +951,7 @@ void TDataPacket::loadStraight(TozMemoryData& table, const std::vector<UsedColum
                     } else {
                         storeText(row, slot, raw, column.field->size());
                     }
-                } else {
+                } else if (!storeNumber(row, column, raw)) {
                     row.setValue(slot, storedValue(column, raw));
                 }
             }
@@ -962,6 +962,31 @@ void TDataPacket::loadStraight(TozMemoryData& table, const std::vector<UsedColum
         throw;
     }
     table.endAppendRows();
+}
+
+// A plain integer or float value straight into its slot; false when the
+// value must take the field's conversion.
+bool TDataPacket::storeNumber(TozRowBuilder& row, const UsedColumn& column, QByteArrayView raw)
+{
+    const int slot = column.field->m_bufferIndex;
+    if (column.direct != DirectForm::Integer && column.direct != DirectForm::Float)
+        return false;
+    if (raw.isEmpty()) {
+        row.setNull(slot);
+        return true;
+    }
+    if (column.direct == DirectForm::Float) {
+        const auto value = plainFloat(raw);
+        if (value)
+            row.setNumber(slot, *value);
+        return value.has_value();
+    }
+    const auto& integer = static_cast<const TIntegerField&>(*column.field);
+    const auto value = plainInteger(raw);
+    if (!value || *value < integer.minimum() || *value > integer.maximum())
+        return false;
+    row.setInteger(slot, *value);
+    return true;
 }
 
 void TDataPacket::storeText(TozRowBuilder& row, int slot, QByteArrayView cp1251, int size)

@@ -163,6 +163,7 @@ private:
     static bool canLoadStraight(const TozMemoryData& table, const std::vector<UsedColumn>& used);
     void loadStraight(TozMemoryData& table, const std::vector<UsedColumn>& used,
                       RowColumns& columns);
+    static bool storeNumber(TozRowBuilder& row, const UsedColumn& column, QByteArrayView raw);
     static void storeText(TozRowBuilder& row, int slot, QByteArrayView cp1251, int size);
     static ColumnKind columnKind(const TDPTag& field);
 

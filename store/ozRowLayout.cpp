@@ -199,7 +199,7 @@ TozRow TozRowLayout::encode(const QVariantList& values) const
 
 TozRowBuilder::TozRowBuilder(const TozRowLayout& layout)
     : m_layout(layout)
-    , m_fixed(layout.fixedSize(), '\0')
+    , m_fixed(std::size_t(layout.fixedSize()), '\0')
 {
     // Every field starts without value.
     std::fill_n(m_fixed.data(), layout.m_bitBytes, char(0xFF));
@@ -207,16 +207,21 @@ TozRowBuilder::TozRowBuilder(const TozRowLayout& layout)
 
 void TozRowBuilder::setBit(int field, int base, bool on)
 {
-    auto& byte = reinterpret_cast<unsigned char&>(m_fixed.data()[base + field / 8]);
+    auto& byte = reinterpret_cast<unsigned char&>(m_fixed[std::size_t(base + field / 8)]);
     const auto mask = static_cast<unsigned char>(1u << (field % 8));
     byte = on ? (byte | mask) : (byte & ~mask);
 }
 
 void TozRowBuilder::present(int field)
 {
-    setBit(field, 0, false);
-    setBit(field, m_layout.m_bitBytes, false);
-    std::erase_if(m_aside, [field](const auto& entry) { return entry.first == field; });
+    auto* bits = reinterpret_cast<unsigned char*>(m_fixed.data());
+    const auto mask = static_cast<unsigned char>(1u << (field % 8));
+    bits[field / 8] &= static_cast<unsigned char>(~mask);
+    unsigned char& aside = bits[m_layout.m_bitBytes + field / 8];
+    if (aside & mask) {
+        aside &= static_cast<unsigned char>(~mask);
+        std::erase_if(m_aside, [field](const auto& entry) { return entry.first == field; });
+    }
 }
 
 void TozRowBuilder::setNull(int field)
@@ -233,8 +238,9 @@ template <class T> void TozRowBuilder::store(int field, T value)
 
 void TozRowBuilder::storeBytes(int field, QByteArrayView bytes)
 {
-    const Extent extent{quint32(m_layout.fixedSize() + m_tail.size()), quint32(bytes.size())};
-    m_tail.append(bytes);
+    const Extent extent{quint32(std::size_t(m_layout.fixedSize()) + m_tail.size()),
+                        quint32(bytes.size())};
+    m_tail.insert(m_tail.end(), bytes.begin(), bytes.end());
     store(field, extent);
 }
 
@@ -356,16 +362,14 @@ void TozRowBuilder::setValue(int field, const QVariant& value)
 TozRow TozRowBuilder::take()
 {
     TozRow row;
-    row.m_bytes =
-        std::make_unique_for_overwrite<char[]>(std::size_t(m_fixed.size() + m_tail.size()));
-    std::memcpy(row.m_bytes.get(), m_fixed.constData(), std::size_t(m_fixed.size()));
-    if (!m_tail.isEmpty())
-        std::memcpy(row.m_bytes.get() + m_fixed.size(), m_tail.constData(),
-                    std::size_t(m_tail.size()));
+    row.m_bytes = std::make_unique_for_overwrite<char[]>(m_fixed.size() + m_tail.size());
+    std::memcpy(row.m_bytes.get(), m_fixed.data(), m_fixed.size());
+    if (!m_tail.empty())
+        std::memcpy(row.m_bytes.get() + m_fixed.size(), m_tail.data(), m_tail.size());
     if (!m_aside.empty())
         row.m_aside = std::make_unique<TozRow::Aside>(std::move(m_aside));
     m_aside.clear();
-    m_tail.resize(0); // keeps its capacity for the next row
+    m_tail.clear(); // keeps its capacity for the next row
     std::fill(m_fixed.begin(), m_fixed.end(), '\0');
     std::fill_n(m_fixed.data(), m_layout.m_bitBytes, char(0xFF));
     return row;

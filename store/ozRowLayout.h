@@ -122,7 +122,7 @@ private:
     bool setInline(int field, const QVariant& value);
 
     const TozRowLayout& m_layout;
-    QByteArray m_fixed;
-    QByteArray m_tail;
+    std::vector<char> m_fixed;
+    std::vector<char> m_tail;
     TozRow::Aside m_aside;
 };
