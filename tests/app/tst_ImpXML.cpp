@@ -19,6 +19,7 @@
 #include "ImpXML.h"
 #include "MDM.h"
 #include "Main.h"
+#include "ProgramFolder.h"
 #include "QuestMess.h"
 #include "ScriptedUserInterface.h"
 #include "UserInterface.h"
@@ -26,24 +27,14 @@
 
 namespace {
 
-// A program folder of the test's own with the classifier and template files.
-class ScratchProgram
+// A program folder of the test's own with the program's classifier and template files.
+std::unique_ptr<ProgramFolder> scratchProgram()
 {
-public:
-    ScratchProgram()
-    {
-        QDir(m_dir.path()).mkpath(QStringLiteral("data"));
-        const QDir source(QStringLiteral(F2TP_DATA_DIR));
-        for (const char* name : {"TEMPLR.xml", "KLZAV.xml", "klreg.xml", "klobl.xml"}) {
-            const QString file = QString::fromLatin1(name);
-            QFile::copy(source.filePath(file), path() + QStringLiteral("data/") + file);
-        }
-    }
-    QString path() const { return m_dir.path() + QLatin1Char('/'); }
-
-private:
-    QTemporaryDir m_dir;
-};
+    auto folder = std::make_unique<ProgramFolder>(false);
+    folder->copyProgramData({QStringLiteral("TEMPLR.xml"), QStringLiteral("KLZAV.xml"),
+                             QStringLiteral("klreg.xml"), QStringLiteral("klobl.xml")});
+    return folder;
+}
 
 void writeFile(const QString& path, const QString& text)
 {
@@ -102,7 +93,7 @@ private Q_SLOTS:
     void mainWindowReloadsAfterAnImport();
 
 private:
-    std::unique_ptr<ScratchProgram> m_program;
+    std::unique_ptr<ProgramFolder> m_program;
     std::unique_ptr<TDM> m_dm;
     std::unique_ptr<TScriptedUserInterface> m_ui;
     QTemporaryDir m_set;
@@ -110,7 +101,8 @@ private:
 
 void TestImpXML::init()
 {
-    m_program = std::make_unique<ScratchProgram>();
+    m_program = scratchProgram();
+    QVERIFY(m_program->valid());
     m_dm = std::make_unique<TDM>(m_program->path());
     m_ui = std::make_unique<TScriptedUserInterface>();
 }
@@ -161,7 +153,7 @@ void TestImpXML::importRunsFromTheWindow()
     QCOMPARE(
         m_ui->calls.mid(m_ui->calls.size() - 2),
         (QStringList{QStringLiteral("progress position 0"), QStringLiteral("progress status: ")}));
-    QVERIFY(QFile::exists(m_program->path() + QStringLiteral("data/F2TPR5.xml")));
+    QVERIFY(m_program->hasData(QStringLiteral("F2TPR5.xml")));
     // The set's own files stay beside its manifest.
     QVERIFY(QFile::exists(m_set.filePath(QStringLiteral("F2TPR5.xml"))));
 }
