@@ -13,6 +13,7 @@
 #include "Errors.h"
 #include "ExchangeSet.h"
 #include "FormatSettings.h"
+#include "ImportTransaction.h"
 #include "MDM.h"
 #include "ProgramFolder.h"
 #include "ReportSections.h"
@@ -395,6 +396,43 @@ TEST_F(XmlImportTest, AFailedImportChangesNothing)
     // What the user had not saved is still there to be saved.
     EXPECT_DOUBLE_EQ(r1.fieldByName(QStringLiteral("C2")).asFloat(), 3.125);
     EXPECT_TRUE(r1.changed());
+}
+
+} // namespace
+
+namespace {
+
+// What the import's saves wrote is taken back when a later step fails: a
+// changed file gets its old bytes, a file that was not there goes again.
+TEST_F(XmlImportTest, ARollbackPutsBackWhatWasSaved)
+{
+    logic->SaveSections();
+    const auto filesBefore = dataFiles();
+    ASSERT_FALSE(folder->hasData(QStringLiteral("F2TPR5NO.xml")));
+    const QString reportBefore = report();
+    QTemporaryDir copies;
+    {
+        TImportTransaction transaction({&dm->R3Table(), &dm->NOR5Table()}, copies.path());
+        TozMemoryData& r3 = dm->R3Table();
+        transaction.touch(r3);
+        r3.ClearRecords();
+        r3.setCanInsert(true);
+        r3.append();
+        r3.fieldByName(QStringLiteral("CA")).setAsInteger(309);
+        r3.post();
+        r3.SaveIfModified();
+        TozMemoryData& no5 = dm->NOR5Table();
+        transaction.touch(no5);
+        no5.open();
+        no5.append();
+        no5.fieldByName(QStringLiteral("C3")).setAsFloat(1.5);
+        no5.post();
+        no5.SaveIfModified();
+        ASSERT_NE(dataFiles(), filesBefore);
+        transaction.rollback();
+    }
+    EXPECT_EQ(dataFiles(), filesBefore);
+    EXPECT_EQ(report(), reportBefore);
 }
 
 } // namespace
