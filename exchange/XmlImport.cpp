@@ -124,12 +124,14 @@ void TXmlImport::LoadManifest()
 {
     if (!m_pathChanged)
         return;
+    // Read once: a refused source is not read again when the error's box
+    // takes the focus from the edit box.
+    m_pathChanged = false;
     m_manifest.clear();
     const QString path = m_path.trimmed();
     m_kind = SourceKind(path);
     try {
         readManifest(m_kind, path);
-        m_pathChanged = false;
         const std::optional<int> code = m_manifest.intValue(QStringLiteral("Code"));
         if (!code || !acceptedCode(*code))
             throw F2tpError(BadSourceText());
