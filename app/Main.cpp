@@ -203,6 +203,7 @@ void TF2tpForm::createToolBars()
     m_serviceMenu->addAction(m_delAct);
     m_serviceMenu->addSeparator();
     m_serviceMenu->addAction(m_expAct);
+    m_serviceMenu->addAction(createImportAction());
     addMenuButton(m_upperBar, QStringLiteral("Сервис"), QString(),
                   look->standardIcon(QStyle::SP_FileDialogListView), m_serviceMenu);
 

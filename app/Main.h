@@ -65,6 +65,7 @@ public:
     QAction* ContrAct() const { return m_contrAct; }
     QAction* DelAct() const { return m_delAct; }
     QAction* ExpAct() const { return m_expAct; }
+    QAction* ImpAct() const { return m_impAct; }
     QAction* HelpAct() const { return m_helpAct; }
     QAction* InstrAct() const { return m_instrAct; }
     QAction* AboutAct() const { return m_aboutAct; }
@@ -127,6 +128,9 @@ private:
     // The export command (MainExport.cpp): the form check, then the export window.
     void createExportAction();
     void ExpActExecute();
+    // The import window, then the sections as the import saved them.
+    QAction* createImportAction();
+    void ImpActExecute();
     void AboutActExecute();
     // Ctrl+Del in a grid; true when the key was used.
     bool gridKeyPress(int section, QKeyEvent* event);
@@ -145,6 +149,7 @@ private:
     QAction* m_contrAct = nullptr;
     QAction* m_delAct = nullptr;
     QAction* m_expAct = nullptr;
+    QAction* m_impAct = nullptr;
     QAction* m_helpAct = nullptr;
     QAction* m_instrAct = nullptr;
     QAction* m_aboutAct = nullptr;

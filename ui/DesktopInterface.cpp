@@ -7,6 +7,7 @@
 #include <QPushButton>
 
 #include "MessageF.h"
+#include "QuestMess.h"
 
 QString ApplicationTitle()
 {
@@ -63,18 +64,7 @@ TAnswer TDesktopInterface::ask(const QString& caption, const QString& text,
 
 TSkipAnswer TDesktopInterface::askSkip(const QString& text)
 {
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Ошибка"), text, QMessageBox::NoButton,
-                    QApplication::activeWindow());
-    QPushButton* skip = box.addButton(QStringLiteral("Пропустить"), QMessageBox::AcceptRole);
-    QPushButton* skipAll = box.addButton(QStringLiteral("Пропустить все"), QMessageBox::AcceptRole);
-    QPushButton* abort = box.addButton(QStringLiteral("Прервать"), QMessageBox::RejectRole);
-    box.setEscapeButton(abort);
-    box.exec();
-    if (box.clickedButton() == skip)
-        return TSkipAnswer::Skip;
-    if (box.clickedButton() == skipAll)
-        return TSkipAnswer::SkipAll;
-    return TSkipAnswer::Abort;
+    return TQuestMessForm::AskSkip(text, QApplication::activeWindow());
 }
 
 bool TDesktopInterface::replaceFile(const QString& fileName)

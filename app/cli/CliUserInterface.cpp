@@ -47,12 +47,14 @@ QStringList TCliUserInterface::takeOptions(QStringList args)
         m_answer = choose<TAnswer>(
             QStringLiteral("--answer"), answer,
             {{"yes", TAnswer::Yes}, {"no", TAnswer::No}, {"cancel", TAnswer::Cancel}});
-    const QString skip = takeOption(args, QStringLiteral("--on-bad-value"));
-    if (!skip.isEmpty())
-        m_skipAnswer = choose<TSkipAnswer>(QStringLiteral("--on-bad-value"), skip,
-                                           {{"skip", TSkipAnswer::Skip},
-                                            {"skip-all", TSkipAnswer::SkipAll},
-                                            {"abort", TSkipAnswer::Abort}});
+    for (const QString& option : {QStringLiteral("--on-bad-value"), QStringLiteral("--on-error")}) {
+        const QString skip = takeOption(args, option);
+        if (!skip.isEmpty())
+            m_skipAnswer = choose<TSkipAnswer>(option, skip,
+                                               {{"skip", TSkipAnswer::Skip},
+                                                {"skip-all", TSkipAnswer::SkipAll},
+                                                {"abort", TSkipAnswer::Abort}});
+    }
     const QString replace = takeOption(args, QStringLiteral("--replace"));
     if (!replace.isEmpty())
         m_replace =

@@ -10,7 +10,8 @@ class QTextStream;
 // error, and its questions are answered from the command-line options
 //   --answer yes|no|cancel          every Yes/No(/Cancel) question (default yes:
 //                                   the command itself is the user's request)
-//   --on-bad-value skip|skip-all|abort   the import's question (default abort)
+//   --on-error skip|skip-all|abort  the import's question about a bad value
+//                                   (default abort; also --on-bad-value)
 //   --replace yes|no                replacing an existing file (default yes)
 // No wait message, cursor or progress is shown.
 class TCliUserInterface final : public TWindowlessInterface
