@@ -47,6 +47,7 @@ QStringList TCliUserInterface::takeOptions(QStringList args)
         m_answer = choose<TAnswer>(
             QStringLiteral("--answer"), answer,
             {{"yes", TAnswer::Yes}, {"no", TAnswer::No}, {"cancel", TAnswer::Cancel}});
+    m_cancelNitrogenOxide = args.removeAll(QStringLiteral("--cancel-nitrogen-dialog")) > 0;
     const QString skip = takeOption(args, QStringLiteral("--on-bad-value"));
     if (!skip.isEmpty())
         m_skipAnswer = choose<TSkipAnswer>(QStringLiteral("--on-bad-value"), skip,
@@ -111,4 +112,20 @@ bool TCliUserInterface::replaceFile(const QString&)
 void TCliUserInterface::logProblem(const QString& text)
 {
     write(QString(), text);
+}
+
+bool TCliUserInterface::editNitrogenOxide(const TNitrogenOxideTables& tables)
+{
+    if (m_cancelNitrogenOxide) {
+        tables.cancel();
+        return false;
+    }
+    try {
+        tables.accept();
+        return true;
+    } catch (...) {
+        write(QString(), ErrorText(std::current_exception()));
+        tables.cancel();
+        return false;
+    }
 }
