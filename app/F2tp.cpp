@@ -12,6 +12,7 @@
 #include "MDM.h"
 #include "QtTranslations.h"
 #include "Main.h"
+#include "NO.h"
 #include "RepProcExt.h"
 #include "UiResources.h"
 #include "UserInterface.h"
@@ -44,6 +45,9 @@ int main(int argc, char** argv)
     QGuiApplication::setWindowIcon(ProgramIcon());
     TDesktopInterface desktop;
     const UserInterfaceGuard installed(desktop);
+    desktop.setNitrogenOxideDialog([](const TNitrogenOxideTables& tables) {
+        return TNOForm::Execute(tables, QApplication::activeWindow());
+    });
 
     QPointer<TSplashWindow> splash = new TSplashWindow();
     splash->show();
