@@ -10,8 +10,9 @@
 #include "AboutNew.h"
 #include "AppErrors.h"
 #include "MDM.h"
-#include "QtTranslations.h"
 #include "Main.h"
+#include "NO.h"
+#include "QtTranslations.h"
 #include "RepProcExt.h"
 #include "UiResources.h"
 #include "UserInterface.h"
@@ -44,6 +45,9 @@ int main(int argc, char** argv)
     QGuiApplication::setWindowIcon(ProgramIcon());
     TDesktopInterface desktop;
     const UserInterfaceGuard installed(desktop);
+    desktop.setNitrogenOxideDialog([](const TNitrogenOxideTables& tables) {
+        return TNOForm::Execute(tables, QApplication::activeWindow());
+    });
 
     QPointer<TSplashWindow> splash = new TSplashWindow();
     splash->show();

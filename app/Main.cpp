@@ -26,7 +26,9 @@
 #include "HelpViewer.h"
 #include "LookupEdit.h"
 #include "MDM.h"
+#include "MenuButton.h"
 #include "OZGrid.h"
+#include "PrintJobs.h"
 #include "ReportSections.h"
 #include "UiResources.h"
 #include "ozField.h"
@@ -160,25 +162,10 @@ void TF2tpForm::createActions()
     onTriggered(m_aboutVltAct, [this] { OpenHelp(QStringLiteral("PK_VLT")); });
     connect(m_closeAct, &QAction::triggered, this, &QWidget::close);
     createExportAction();
+    createPrintActions();
 }
 
 namespace {
-
-// A toolbar button with a caption that drops down its menu when clicked.
-QToolButton* addMenuButton(QToolBar* bar, const QString& caption, const QString& hint,
-                           const QIcon& icon, QMenu* menu)
-{
-    auto* button = new QToolButton(bar);
-    button->setText(caption);
-    button->setToolTip(hint.isEmpty() ? caption : hint);
-    button->setIcon(icon);
-    button->setMenu(menu);
-    button->setPopupMode(QToolButton::InstantPopup);
-    button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    button->setAutoRaise(true);
-    bar->addWidget(button);
-    return button;
-}
 
 QToolBar* makeToolBar(QMainWindow* window, const QString& name)
 {
@@ -223,6 +210,7 @@ void TF2tpForm::createToolBars()
     m_lowerBar->addAction(m_prAct);
     m_lowerBar->addAction(m_vubAct);
     m_lowerBar->addAction(m_contrAct);
+    addPrintMenu();
 }
 
 QWidget* TF2tpForm::createContextPanel()

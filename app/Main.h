@@ -21,6 +21,7 @@ class TOZDBEdit;
 class TOZGrid;
 class TLookupGrid;
 class TLookupList;
+class TPrintJobs;
 class TDBMemo;
 class TDM;
 class TFieldLink;
@@ -71,6 +72,11 @@ public:
     QAction* AboutAct() const { return m_aboutAct; }
     QAction* AboutVltAct() const { return m_aboutVltAct; }
     QAction* CloseAct() const { return m_closeAct; }
+    QAction* PrintAct() const { return m_printAct; }
+    QAction* PrintAct2() const { return m_printAct2; }
+    QAction* PRAct3() const { return m_prAct3; }
+    QMenu* printMenu() const { return m_printMenu; }
+    TPrintJobs& printJobs() const { return *m_printJobs; }
     QAction* sectionAct(int section) const { return m_sectionActs.at(std::size_t(section - 1)); }
     QToolBar* upperToolBar() const { return m_upperBar; }
     QToolBar* lowerToolBar() const { return m_lowerBar; }
@@ -132,6 +138,11 @@ private:
     QAction* createImportAction();
     void ImpActExecute();
     void AboutActExecute();
+    // The print commands (MainPrint.cpp); the variant is the sender's data.
+    void createPrintActions();
+    void addPrintMenu();
+    void PrintActExecute(QAction* sender);
+    void PRAct3Execute(QAction* sender);
     // Ctrl+Del in a grid; true when the key was used.
     bool gridKeyPress(int section, QKeyEvent* event);
     // Ends a pending edit of every section; false (the error shown) when one fails.
@@ -155,6 +166,11 @@ private:
     QAction* m_aboutAct = nullptr;
     QAction* m_aboutVltAct = nullptr;
     QAction* m_closeAct = nullptr;
+    std::unique_ptr<TPrintJobs> m_printJobs;
+    QAction* m_printAct = nullptr;
+    QAction* m_printAct2 = nullptr;
+    QAction* m_prAct3 = nullptr;
+    QMenu* m_printMenu = nullptr;
     std::array<QAction*, 5> m_sectionActs{};
     QToolBar* m_upperBar = nullptr;
     QToolBar* m_lowerBar = nullptr;

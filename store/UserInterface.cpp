@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "Errors.h"
+#include "ozMemoryData.h"
 
 namespace {
 
@@ -49,6 +50,24 @@ StderrInterface g_default;
 IUserInterface* g_current = &g_default;
 
 } // namespace
+
+void TNitrogenOxideTables::accept() const
+{
+    for (TozMemoryData* table : {&section1, &section3, &section5})
+        if (table->active())
+            table->checkBrowseMode();
+}
+
+void TNitrogenOxideTables::cancel() const
+{
+    for (TozMemoryData* table : {&section1, &section3, &section5})
+        table->close();
+}
+
+bool IUserInterface::editNitrogenOxide(const TNitrogenOxideTables&)
+{
+    return false;
+}
 
 IUserInterface& userInterface()
 {

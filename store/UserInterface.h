@@ -5,6 +5,8 @@
 #include <QString>
 #include <QtGlobal>
 
+class TozMemoryData;
+
 // The buttons of a question box.
 enum class TQuestionButtons
 {
@@ -26,6 +28,21 @@ enum class TSkipAnswer
     Skip = 6,
     SkipAll = 10,
     Abort = 2
+};
+
+// The three tables the nitrogen oxide dialog edits, and what its two buttons
+// do to them.
+struct TNitrogenOxideTables
+{
+    TozMemoryData& section1;
+    TozMemoryData& section3;
+    TozMemoryData& section5;
+
+    // "Принять": a row still being edited or inserted is posted, section 1
+    // first; a rejected value fails here and the dialog stays.
+    void accept() const;
+    // "Отмена": the tables are closed, which drops every change not saved.
+    void cancel() const;
 };
 
 // Everything the program asks or tells the user. The core never shows a
@@ -58,6 +75,11 @@ public:
     // A problem that does not stop the operation (a file an archive could not
     // add); the desktop program shows nothing.
     virtual void logProblem(const QString& text) = 0;
+    // The nitrogen oxide dialog over the three tables, modal. True when the
+    // user confirmed ("Принять", after tables.accept()); false after "Отмена"
+    // (tables.cancel()) or when the dialog was closed otherwise, which leaves
+    // the tables as they are. Without a dialog to show: false, tables untouched.
+    virtual bool editNitrogenOxide(const TNitrogenOxideTables& tables);
 
     // The wait message window, shown without being modal and painted before
     // this returns, with the wait cursor; a second call replaces the text.

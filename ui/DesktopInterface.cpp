@@ -126,3 +126,12 @@ void TDesktopInterface::attachProgress(QProgressBar* bar, QLabel* status)
     m_progressBar = bar;
     m_progressStatus = status;
 }
+
+bool TDesktopInterface::editNitrogenOxide(const TNitrogenOxideTables& tables)
+{
+    if (!m_nitrogenOxideDialog)
+        return false;
+    bool confirmed = false;
+    RunAtEdge([&] { confirmed = m_nitrogenOxideDialog(tables); });
+    return confirmed;
+}

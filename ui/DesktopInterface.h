@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <QPointer>
 #include <QString>
 
@@ -29,6 +31,7 @@ public:
     TSkipAnswer askSkip(const QString& text) override;
     bool replaceFile(const QString& fileName) override;
     void logProblem(const QString& text) override;
+    bool editNitrogenOxide(const TNitrogenOxideTables& tables) override;
     void showWaitMessage(const QString& text) override;
     void hideWaitMessage() override;
     void beginBusy() override;
@@ -41,7 +44,13 @@ public:
     // label; either may be null, and both are forgotten when destroyed.
     void attachProgress(QProgressBar* bar, QLabel* status);
 
+    // The nitrogen oxide dialog is one of the program's own windows, which
+    // installs it here; until then the dialog is answered as cancelled.
+    using TNitrogenOxideDialog = std::function<bool(const TNitrogenOxideTables&)>;
+    void setNitrogenOxideDialog(TNitrogenOxideDialog dialog) { m_nitrogenOxideDialog = dialog; }
+
 private:
+    TNitrogenOxideDialog m_nitrogenOxideDialog;
     QPointer<QProgressBar> m_progressBar;
     QPointer<QLabel> m_progressStatus;
 };

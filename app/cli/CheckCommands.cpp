@@ -6,42 +6,14 @@
 
 #include "CheckForm.h"
 #include "CliCommand.h"
+#include "CliSession.h"
 #include "ControlProtocol.h"
-#include "Errors.h"
-#include "MDM.h"
 #include "RepProcExt.h"
 #include "Report.h"
 #include "ReportPaint.h"
-#include "ReportSections.h"
 #include "ReportXlsx.h"
 
 namespace {
-
-// The data module on the folder with the sections loaded, as after start-up.
-class CheckSession
-{
-public:
-    explicit CheckSession(const QString& dir)
-        : m_dm(checkedFolder(dir))
-        , m_logic(m_dm)
-    {
-        m_logic.ReadSettings();
-        m_logic.LoadSections();
-    }
-
-    TDM& dm() { return m_dm; }
-
-private:
-    static QString checkedFolder(const QString& dir)
-    {
-        if (dir.isEmpty() || !QDir(dir).exists())
-            throw F2tpError(QStringLiteral("No such program folder: ") + dir);
-        return QDir(dir).absolutePath();
-    }
-
-    TDM m_dm;
-    TReportSections m_logic;
-};
 
 // Shows a report by writing it as a PDF file and/or an Excel workbook (an
 // empty name writes none of that kind).
@@ -91,7 +63,7 @@ int checkCommand(const QStringList& args, CliContext& ctx)
                                         QStringLiteral("check needs a file after --xlsx"));
     if (rest.size() != 1)
         throw CliUsageError(QStringLiteral("check needs the program folder"));
-    CheckSession session(rest.at(0));
+    TCliSession session(rest.at(0));
     ctx.err.flush();
     int status = 0;
     try {
@@ -121,7 +93,7 @@ int protocolCommand(const QStringList& args, CliContext& ctx)
         UnloadReportEngine();
     if (rest.size() != 1)
         throw CliUsageError(QStringLiteral("protocol needs the program folder"));
-    CheckSession session(rest.at(0));
+    TCliSession session(rest.at(0));
     FilePresenter presenter(pdf, xlsx);
     ctx.err.flush();
     ShowControlProtocol(session.dm());

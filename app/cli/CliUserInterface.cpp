@@ -47,6 +47,7 @@ QStringList TCliUserInterface::takeOptions(QStringList args)
         m_answer = choose<TAnswer>(
             QStringLiteral("--answer"), answer,
             {{"yes", TAnswer::Yes}, {"no", TAnswer::No}, {"cancel", TAnswer::Cancel}});
+    m_cancelNitrogenOxide = args.removeAll(QStringLiteral("--cancel-nitrogen-dialog")) > 0;
     for (const QString& option : {QStringLiteral("--on-bad-value"), QStringLiteral("--on-error")}) {
         const QString skip = takeOption(args, option);
         if (!skip.isEmpty())
@@ -113,4 +114,20 @@ bool TCliUserInterface::replaceFile(const QString&)
 void TCliUserInterface::logProblem(const QString& text)
 {
     write(QString(), text);
+}
+
+bool TCliUserInterface::editNitrogenOxide(const TNitrogenOxideTables& tables)
+{
+    if (m_cancelNitrogenOxide) {
+        tables.cancel();
+        return false;
+    }
+    try {
+        tables.accept();
+        return true;
+    } catch (...) {
+        write(QString(), ErrorText(std::current_exception()));
+        tables.cancel();
+        return false;
+    }
 }

@@ -13,6 +13,8 @@ class QTextStream;
 //   --on-error skip|skip-all|abort  the import's question about a bad value
 //                                   (default abort; also --on-bad-value)
 //   --replace yes|no                replacing an existing file (default yes)
+//   --cancel-nitrogen-dialog        "Отмена" in the nitrogen oxide dialog
+//                                   (default: "Принять" with its values as prefilled)
 // No wait message, cursor or progress is shown.
 class TCliUserInterface final : public TWindowlessInterface
 {
@@ -32,6 +34,7 @@ public:
     TSkipAnswer askSkip(const QString& text) override;
     bool replaceFile(const QString& fileName) override;
     void logProblem(const QString& text) override;
+    bool editNitrogenOxide(const TNitrogenOxideTables& tables) override;
 
 private:
     void write(const QString& caption, const QString& text);
@@ -40,4 +43,5 @@ private:
     TAnswer m_answer = TAnswer::Yes;
     TSkipAnswer m_skipAnswer = TSkipAnswer::Abort;
     bool m_replace = true;
+    bool m_cancelNitrogenOxide = false;
 };

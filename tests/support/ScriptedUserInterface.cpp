@@ -62,6 +62,15 @@ void TScriptedUserInterface::logProblem(const QString& text)
     calls << QStringLiteral("problem: ") + text;
 }
 
+bool TScriptedUserInterface::editNitrogenOxide(const TNitrogenOxideTables& tables)
+{
+    calls << QStringLiteral("nitrogen oxide dialog");
+    if (nitrogenOxide)
+        return nitrogenOxide(tables);
+    tables.cancel();
+    return false;
+}
+
 void TScriptedUserInterface::showWaitMessage(const QString& text)
 {
     calls << QStringLiteral("wait: ") + text;

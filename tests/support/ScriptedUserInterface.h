@@ -20,14 +20,18 @@ public:
     TAnswer answer = TAnswer::Cancel;
     TSkipAnswer skipAnswer = TSkipAnswer::Abort;
     bool replace = false;
+    // Plays the user in the nitrogen oxide dialog: may type into the tables,
+    // then calls accept() or cancel() on them and returns true for "Принять".
+    // Unset, the user presses "Отмена".
+    std::function<bool(const TNitrogenOxideTables&)> nitrogenOxide;
     // Runs while a box or question is shown, to act as a modal box does
     // (take the focus, handle window events).
     std::function<void()> whileShown;
 
     // Every call as one line: "error: T", "application error: T",
     // "warning: C: T", "information: C: T", "ask: C: T", "ask skip: T",
-    // "replace? F", "problem: T", "wait: T", "wait hidden", "busy", "not busy",
-    // "progress maximum N", "progress position N", "progress status: T".
+    // "replace? F", "problem: T", "nitrogen oxide dialog", "wait: T", "wait hidden", "busy", "not
+    // busy", "progress maximum N", "progress position N", "progress status: T".
     QStringList calls;
     // The texts of the error boxes and of the application's error display alone.
     QStringList errors;
@@ -45,6 +49,7 @@ public:
     TSkipAnswer askSkip(const QString& text) override;
     bool replaceFile(const QString& fileName) override;
     void logProblem(const QString& text) override;
+    bool editNitrogenOxide(const TNitrogenOxideTables& tables) override;
     void showWaitMessage(const QString& text) override;
     void hideWaitMessage() override;
     void beginBusy() override;
