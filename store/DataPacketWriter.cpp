@@ -69,6 +69,8 @@ public:
     void commit(const char* end) { m_used = end - m_block.constData(); }
     void append(QByteArrayView bytes)
     {
+        if (bytes.isEmpty())
+            return;
         char* at = room(bytes.size());
         std::memcpy(at, bytes.data(), std::size_t(bytes.size()));
         commit(at + bytes.size());

@@ -166,7 +166,8 @@ QVariant TozRowLayout::value(const TozRow& row, int field) const
     case Slot::WideText: {
         const QByteArrayView units = text(row, field);
         QString value(units.size() / 2, Qt::Uninitialized);
-        std::memcpy(value.data(), units.data(), std::size_t(units.size()));
+        if (!units.isEmpty())
+            std::memcpy(value.data(), units.data(), std::size_t(units.size()));
         return QVariant(value);
     }
     case Slot::Bytes:
@@ -363,7 +364,10 @@ TozRow TozRowBuilder::take()
 {
     TozRow row;
     row.m_bytes = std::make_unique_for_overwrite<char[]>(m_fixed.size() + m_tail.size());
-    std::memcpy(row.m_bytes.get(), m_fixed.data(), m_fixed.size());
+    // A table without stored fields has no fixed part, and an empty vector's
+    // data may be null, which memcpy must not be given even for no bytes.
+    if (!m_fixed.empty())
+        std::memcpy(row.m_bytes.get(), m_fixed.data(), m_fixed.size());
     if (!m_tail.empty())
         std::memcpy(row.m_bytes.get() + m_fixed.size(), m_tail.data(), m_tail.size());
     if (!m_aside.empty())
