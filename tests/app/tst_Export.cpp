@@ -22,6 +22,7 @@
 #include "ExpV.h"
 #include "MDM.h"
 #include "Main.h"
+#include "ProgramFolder.h"
 #include "RepProcExt.h"
 #include "ReportPreview.h"
 #include "ScriptedUserInterface.h"
@@ -69,17 +70,13 @@ class ExportTest : public QObject
 private Q_SLOTS:
     void init()
     {
-        QDir(m_dir.path()).mkpath(QStringLiteral("data"));
-        QDir(m_dir.path()).mkpath(QStringLiteral("шаблоны"));
-        for (const char* name : {"TEMPLR.xml", "KLZAV.xml", "klreg.xml", "klobl.xml"})
-            QFile::copy(QStringLiteral(F2TP_DATA_DIR "/") + QString::fromLatin1(name),
-                        m_dir.filePath(QStringLiteral("data/") + QString::fromLatin1(name)));
-        QFile::copy(QStringLiteral(F2TP_TEMPLATES "/Contr2TPV.tvx"),
-                    m_dir.filePath(QStringLiteral("шаблоны/Contr2TPV.tvx")));
+        m_folder = ProgramFolder::withProgramData();
+        m_folder->copyTemplate(QStringLiteral("Contr2TPV.tvx"));
+        QVERIFY(m_folder->valid());
         LoadReportEngine();
         m_presenter.shown = 0;
         m_ui = std::make_unique<TScriptedUserInterface>();
-        m_dm = std::make_unique<TDM>(m_dir.path());
+        m_dm = std::make_unique<TDM>(m_folder->path());
         m_form = new TF2tpForm(*m_dm);
         setReportPresenter(&m_presenter);
     }
@@ -200,7 +197,7 @@ private:
         m_form->RefreshContext();
     }
 
-    QTemporaryDir m_dir;
+    std::unique_ptr<ProgramFolder> m_folder;
     CountingPresenter m_presenter;
     std::unique_ptr<TScriptedUserInterface> m_ui;
     std::unique_ptr<TDM> m_dm;

@@ -27,15 +27,6 @@
 
 namespace {
 
-// A program folder of the test's own with the program's classifier and template files.
-std::unique_ptr<ProgramFolder> scratchProgram()
-{
-    auto folder = std::make_unique<ProgramFolder>(false);
-    folder->copyProgramData({QStringLiteral("TEMPLR.xml"), QStringLiteral("KLZAV.xml"),
-                             QStringLiteral("klreg.xml"), QStringLiteral("klobl.xml")});
-    return folder;
-}
-
 void writeFile(const QString& path, const QString& text)
 {
     QFile file(path);
@@ -101,7 +92,7 @@ private:
 
 void TestImpXML::init()
 {
-    m_program = scratchProgram();
+    m_program = ProgramFolder::withProgramData();
     QVERIFY(m_program->valid());
     m_dm = std::make_unique<TDM>(m_program->path());
     m_ui = std::make_unique<TScriptedUserInterface>();

@@ -38,15 +38,6 @@
 
 namespace {
 
-// A program folder of the test's own with the program's classifier files.
-std::unique_ptr<ProgramFolder> scratchProgram()
-{
-    auto folder = std::make_unique<ProgramFolder>(false);
-    folder->copyProgramData({QStringLiteral("TEMPLR.xml"), QStringLiteral("KLZAV.xml"),
-                             QStringLiteral("klreg.xml"), QStringLiteral("klobl.xml")});
-    return folder;
-}
-
 QString readCp1251(const QString& fileName)
 {
     QFile file(fileName);
@@ -146,7 +137,7 @@ private:
 void TestMain::init()
 {
     FormatSettings::setDecimalSeparator(QLatin1Char(','));
-    m_program = scratchProgram();
+    m_program = ProgramFolder::withProgramData();
     QVERIFY(m_program->valid());
     m_dm = std::make_unique<TDM>(m_program->path());
     m_recorder = std::make_unique<TScriptedUserInterface>();

@@ -18,6 +18,7 @@
 #include "NO.h"
 #include "OZGrid.h"
 #include "PrintJobs.h"
+#include "ProgramFolder.h"
 #include "RepProcExt.h"
 #include "ScriptedUserInterface.h"
 #include "UserInterface.h"
@@ -66,22 +67,15 @@ private Q_SLOTS:
     void init()
     {
         // A fresh folder per test: a print saves the sections.
-        m_folder = std::make_unique<QTemporaryDir>();
-        const QTemporaryDir& dir = *m_folder;
-        QDir(dir.path()).mkpath(QStringLiteral("data"));
-        QDir(dir.path()).mkpath(QStringLiteral("шаблоны"));
-        for (const char* name : {"TEMPLR.xml", "KLZAV.xml", "klreg.xml", "klobl.xml"})
-            QFile::copy(QStringLiteral(F2TP_DATA_DIR "/") + QString::fromLatin1(name),
-                        dir.filePath(QStringLiteral("data/") + QString::fromLatin1(name)));
-        QFile::copy(QStringLiteral(F2TP_TEMPLATES "/Contr2TPV.tvx"),
-                    dir.filePath(QStringLiteral("шаблоны/Contr2TPV.tvx")));
+        m_folder = ProgramFolder::withProgramData();
+        m_folder->copyTemplate(QStringLiteral("Contr2TPV.tvx"));
         for (const char* name : {"2TPV.TVX", "2TPVst.TVX", "2TP441.TVX"})
-            QFile::copy(QStringLiteral(F2TP_PRINT_TEST_DATA "/") + QString::fromLatin1(name),
-                        dir.filePath(QStringLiteral("шаблоны/") + QString::fromLatin1(name)));
+            m_folder->copyTemplate(QString::fromLatin1(name), QStringLiteral(F2TP_PRINT_TEST_DATA));
+        QVERIFY(m_folder->valid());
         LoadReportEngine();
         m_presenter.reports.clear();
         m_ui = std::make_unique<TScriptedUserInterface>();
-        m_dm = std::make_unique<TDM>(dir.path());
+        m_dm = std::make_unique<TDM>(m_folder->path());
         m_form = new TF2tpForm(*m_dm);
         setReportPresenter(&m_presenter);
     }
@@ -216,7 +210,7 @@ private Q_SLOTS:
         QVERIFY(m_presenter.reports.empty());
         QVERIFY(m_ui->applicationErrors.isEmpty());
         QVERIFY(!m_dm->NOR1Table().active());
-        QVERIFY(!QFile::exists(m_folder->filePath(QStringLiteral("data/F2TPR1NO.xml"))));
+        QVERIFY(!QFile::exists(m_folder->dataFile(QStringLiteral("F2TPR1NO.xml"))));
 
         // The close button cancels too, but the tables stay as they are.
         m_ui->nitrogenOxide = [&](const TNitrogenOxideTables& tables) -> bool {
@@ -273,7 +267,7 @@ private:
         set(3, 301, "C4", amount);
     }
 
-    std::unique_ptr<QTemporaryDir> m_folder;
+    std::unique_ptr<ProgramFolder> m_folder;
     std::unique_ptr<TScriptedUserInterface> m_ui;
     RecordingPresenter m_presenter;
     std::unique_ptr<TDM> m_dm;

@@ -42,9 +42,7 @@ class ProtocolTest : public QObject
 private Q_SLOTS:
     void init()
     {
-        m_folder = std::make_unique<ProgramFolder>(false);
-        m_folder->copyProgramData({QStringLiteral("TEMPLR.xml"), QStringLiteral("KLZAV.xml"),
-                                   QStringLiteral("klreg.xml"), QStringLiteral("klobl.xml")});
+        m_folder = ProgramFolder::withProgramData();
         m_folder->copyTemplate(QStringLiteral("Contr2TPV.tvx"));
         QVERIFY(m_folder->valid());
         LoadReportEngine();

@@ -33,11 +33,20 @@ void ProgramFolder::copyProgramData(const QStringList& names)
         copy(QStringLiteral(F2TP_SUPPORT_PROGRAM_DATA "/") + name, dataFile(name));
 }
 
-void ProgramFolder::copyTemplate(const QString& name)
+std::unique_ptr<ProgramFolder> ProgramFolder::withProgramData()
+{
+    auto folder = std::make_unique<ProgramFolder>(false);
+    folder->copyProgramData({QStringLiteral("TEMPLR.xml"), QStringLiteral("KLZAV.xml"),
+                             QStringLiteral("klreg.xml"), QStringLiteral("klobl.xml")});
+    return folder;
+}
+
+void ProgramFolder::copyTemplate(const QString& name, const QString& fromFolder)
 {
     QDir(m_dir.path()).mkdir(QStringLiteral("шаблоны"));
-    copy(QStringLiteral(F2TP_SUPPORT_TEMPLATES "/") + name,
-         path() + QStringLiteral("шаблоны/") + name);
+    const QString source =
+        fromFolder.isEmpty() ? QStringLiteral(F2TP_SUPPORT_TEMPLATES) : fromFolder;
+    copy(source + QLatin1Char('/') + name, path() + QStringLiteral("шаблоны/") + name);
 }
 
 void ProgramFolder::copy(const QString& source, const QString& target)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include <QByteArray>
@@ -14,6 +15,9 @@ class ProgramFolder
 {
 public:
     explicit ProgramFolder(bool withTestClassifiers = true);
+    // A folder with the classifier files the program ships: TEMPLR.xml,
+    // KLZAV.xml, klreg.xml and klobl.xml.
+    static std::unique_ptr<ProgramFolder> withProgramData();
 
     // The folder exists and every file asked for so far was copied.
     bool valid() const { return m_dir.isValid() && m_complete; }
@@ -29,8 +33,8 @@ public:
     // Copies data files as the program ships them (TEMPLR.xml, KLZAV.xml,
     // klreg.xml, klobl.xml, ...) from the build into "data".
     void copyProgramData(const QStringList& names);
-    // Copies a shipped template into "шаблоны".
-    void copyTemplate(const QString& name);
+    // Copies a template into "шаблоны": a shipped one, or one from the folder.
+    void copyTemplate(const QString& name, const QString& fromFolder = QString());
 
 private:
     void copy(const QString& source, const QString& target);
