@@ -27,6 +27,9 @@ public:
     const QString& ProgramDir() const { return m_programDir; }
     // The folder of the report templates: ProgramDir followed by "шаблоны/".
     QString TemplateDir() const;
+    // Where the report's working files ("data/" below it) and settings live,
+    // with a trailing "/". Today the program folder itself.
+    const QString& ReportDir() const { return m_programDir; }
 
     // Report context; set only by the section logic's RefreshContext.
     const QString& CurrentKodp() const { return m_currentKodp; }
