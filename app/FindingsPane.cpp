@@ -79,6 +79,8 @@ void TFindingsPane::setFindings(const QList<TFinding>& findings)
         m_list->setCurrentItem(first);
     show();
     raise();
+    // Enter goes to the first finding at once.
+    m_list->setFocus(Qt::OtherFocusReason);
 }
 
 const TFindingCell* TFindingsPane::cellOf(const QTreeWidgetItem* item) const

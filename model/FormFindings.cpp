@@ -260,7 +260,7 @@ std::optional<TFinding> TFormCheck::check(const TFormRule& rule, int row)
 {
     TFinding finding;
     finding.values = Values(rule, &finding.cells);
-    if (rule.message.isEmpty() || !Violated(rule, finding.values))
+    if (!Violated(rule, finding.values))
         return std::nullopt;
     if (rule.advisory)
         finding.kind = TFindingKind::Advisory;
@@ -277,7 +277,8 @@ void TFormCheck::VisitRules(const std::vector<TFormRule>& rules,
                             const std::function<bool(TFinding&&)>& visit)
 {
     for (const TFormRule& rule : rules) {
-        if (!Applies(rule))
+        // A protocol block that is no rule of the check gives no finding.
+        if (rule.message.isEmpty() || !Applies(rule))
             continue;
         if (rule.eachRowOf == 0) {
             if (std::optional<TFinding> finding = check(rule, 0);
