@@ -65,8 +65,7 @@ QStringList TImportManifest::tableFiles() const
 bool TImportManifest::isPlainFileName(const QString& name)
 {
     using namespace ArchiveSupport;
-    return ArchiveSupport::bareName(name) == name && !isSkippedName(name.trimmed()) &&
-           !hasControlCharacters(name);
+    return bareName(name) == name && !isSkippedName(name.trimmed()) && !hasControlCharacters(name);
 }
 
 namespace {

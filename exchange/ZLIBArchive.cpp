@@ -559,7 +559,8 @@ quint32 TZLBArchive::extractEntry(QFile& archive, int index, QIODevice& out)
     const TZLBEntry& entry = m_entries[size_t(index)];
     beginStep(QStringLiteral("Extracting %1").arg(entry.name()), entry.size);
     // The block may not reach into the next one.
-    const qint64 blockEnd = m_blockEnds[size_t(index)];
+    const qint64 blockEnd = size_t(index) < m_blockEnds.size() ? m_blockEnds[size_t(index)]
+                                                               : qint64(m_trailer.registryOffset);
     if (!archive.seek(entry.offset))
         failIndex("File (%1) is corrupt", index);
     const qint64 total = entry.size;
