@@ -96,7 +96,7 @@ TEST(TemplateFile, HoldsTheFixedRowsWithTheirCodes)
         {104, QStringLiteral("0330")}, {105, QStringLiteral("0337")}, {106, QStringLiteral("0301")},
         {107, QStringLiteral("0401")}, {108, QStringLiteral("0006")}, {109, QStringLiteral("0005")},
         {501, QStringLiteral("0002")}, {502, QStringLiteral("0330")}, {503, QStringLiteral("0337")},
-        {504, QStringLiteral("0301")}, {505, QStringLiteral("0401")},
+        {504, QStringLiteral("0301")}, {505, QString()},
     };
     for (const auto& [row, code] : codes)
         EXPECT_EQ(rows[row].first, code) << row;
