@@ -1,0 +1,125 @@
+// f2tp-cli print with what the program ships: its classifiers and its templates.
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QStandardPaths>
+
+#include "CliRunner.h"
+#include "FormTestSupport.h"
+#include "PrintTestSupport.h"
+#include "ozField.h"
+
+namespace {
+
+// The report of FormTest, read again with the classifiers the program ships
+// and printed with its templates.
+class ShippedFormCliTest : public FormTest
+{
+protected:
+    void SetUp() override
+    {
+        FormTest::SetUp();
+        save();
+        folder->copyProgramData({QStringLiteral("TEMPLR.xml"), QStringLiteral("KLZAV.xml")});
+        for (const char* name : {"2TPV.TVX", "2TPVst.TVX", "2TP441.TVX", "Contr2TPV.tvx"})
+            folder->copyTemplate(QString::fromLatin1(name), QStringLiteral(F2TP_TEMPLATES));
+        ASSERT_TRUE(folder->valid());
+        load();
+        ASSERT_EQ(checkMessage(), QString());
+    }
+
+    void save()
+    {
+        logic->SaveSections();
+        dm->PrTable().SaveIfModified();
+    }
+
+    CliRun cli(const QStringList& args)
+    {
+        save();
+        return runCli(QStringLiteral(F2TP_CLI), args);
+    }
+
+    CliRun print(const char* variant, const QStringList& outputs, const QString& dir = QString())
+    {
+        return cli(QStringList{QStringLiteral("print"), dir.isEmpty() ? folder->path() : dir,
+                               QStringLiteral("--variant"), QString::fromLatin1(variant)} +
+                   outputs);
+    }
+
+    // Section 2 row 204: 2 t of a pollutant that the statistics form does not
+    // list by itself, matched by section 1 and section 3.
+    void reportOtherPollutant(int code)
+    {
+        TozMemoryData& table = dm->R2Table();
+        TControlsDisabler quiet(table);
+        table.append();
+        table.fieldByName(QStringLiteral("CA")).setAsInteger(204);
+        table.fieldByName(QStringLiteral("C1")).setAsInteger(code);
+        table.fieldByName(QStringLiteral("C2")).setAsFloat(2);
+        table.post();
+        setNumber(1, 109, "C2", 2);
+        setNumber(1, 109, "C3", 2);
+        setNumber(3, 301, "C4", 12);
+        ASSERT_EQ(checkMessage(), QString());
+    }
+
+    QString out(const char* name) const { return folder->path() + QString::fromUtf8(name); }
+};
+
+QString pdfText(const QString& pdf, int page = 0)
+{
+    QStringList args{QStringLiteral("-layout")};
+    if (page > 0)
+        args << QStringLiteral("-f") << QString::number(page) << QStringLiteral("-l")
+             << QString::number(page);
+    return runTool(QStringLiteral("pdftotext"), args << pdf << QStringLiteral("-"));
+}
+
+bool hasPoppler()
+{
+    return !QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty() &&
+           !QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty();
+}
+
+// The line of the printed form that begins with the row number.
+QString rowLine(const QString& text, const QString& row)
+{
+    const QRegularExpression line(QStringLiteral("^\\s*") + row + QStringLiteral("\\b.*$"),
+                                  QRegularExpression::MultilineOption);
+    return line.match(text).captured(0);
+}
+
+} // namespace
+
+TEST_F(ShippedFormCliTest, StatisticsFormNamesTheRowOfOtherPollutants)
+{
+    if (!hasPoppler())
+        GTEST_SKIP() << "poppler-utils are not installed";
+    // Butane is not marked for statistics: it goes into the summary row.
+    reportOtherPollutant(402);
+    const CliRun run = print("1", {QStringLiteral("--pdf"), out("stat.pdf")});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    const QString text = pdfText(out("stat.pdf"));
+    // Rows 201 to 203 hold the three marked pollutants, so the summary is 204.
+    const QString summary = rowLine(text, QStringLiteral("204"));
+    EXPECT_TRUE(summary.contains(QStringLiteral("8888"))) << text.toStdString();
+    EXPECT_TRUE(summary.contains(QStringLiteral("прочие загрязняющие вещества")))
+        << summary.toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral("Бутан")));
+}
+
+TEST_F(ShippedFormCliTest, Row505HasNoCodeOfItsOwn)
+{
+    if (!hasPoppler())
+        GTEST_SKIP() << "poppler-utils are not installed";
+    const CliRun run = print("0", {QStringLiteral("--pdf"), out("form.pdf")});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    const QString text = pdfText(out("form.pdf"));
+    // 0401 is row 107's, hydrocarbons without the volatile organic compounds.
+    EXPECT_TRUE(rowLine(text, QStringLiteral("107")).contains(QStringLiteral("0401")));
+    const QString row505 = rowLine(text, QStringLiteral("505"));
+    ASSERT_FALSE(row505.isEmpty()) << text.toStdString();
+    EXPECT_FALSE(row505.contains(QStringLiteral("0401"))) << row505.toStdString();
+    EXPECT_EQ(text.count(QStringLiteral("0401")), 1);
+}
