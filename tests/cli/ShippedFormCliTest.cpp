@@ -1,8 +1,11 @@
-// f2tp-cli print with what the program ships: its classifiers and its templates.
+// f2tp-cli print and protocol with what the program ships: its classifiers,
+// its templates, and a program folder whose name is outside Windows-1251.
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 
 #include "CliRunner.h"
 #include "FormTestSupport.h"
@@ -122,4 +125,43 @@ TEST_F(ShippedFormCliTest, Row505HasNoCodeOfItsOwn)
     ASSERT_FALSE(row505.isEmpty()) << text.toStdString();
     EXPECT_FALSE(row505.contains(QStringLiteral("0401"))) << row505.toStdString();
     EXPECT_EQ(text.count(QStringLiteral("0401")), 1);
+}
+
+namespace {
+
+// Copies the folder with everything in it; false when a file fails.
+bool copyFolder(const QString& from, const QString& to)
+{
+    if (!QDir().mkpath(to))
+        return false;
+    QDirIterator it(from, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString source = it.next();
+        const QString target = to + QLatin1Char('/') + QDir(from).relativeFilePath(source);
+        if (it.fileInfo().isDir() ? !QDir().mkpath(target) : !QFile::copy(source, target))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+TEST_F(ShippedFormCliTest, PrintsFromAFolderOutsideTheCodePage)
+{
+    save();
+    QTemporaryDir parent;
+    ASSERT_TRUE(parent.isValid());
+    // "é" and "ẞ" have no Windows-1251 byte; the report's own texts do.
+    const QString dir = parent.filePath(QStringLiteral("Café ẞ/Отчёт"));
+    ASSERT_TRUE(copyFolder(folder->path(), dir));
+    const QString pdf = dir + QStringLiteral("/form.pdf");
+    CliRun run = print("1", {QStringLiteral("--pdf"), pdf}, dir);
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_TRUE(QFile::exists(pdf));
+    const QString protocol = dir + QStringLiteral("/protocol.pdf");
+    run = runCli(QStringLiteral(F2TP_CLI),
+                 {QStringLiteral("protocol"), dir, QStringLiteral("--pdf"), protocol});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_TRUE(QFile::exists(protocol));
 }
