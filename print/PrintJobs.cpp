@@ -47,6 +47,11 @@ TPrintOutcome TPrintJobs::PrintCommand(TPrintVariant variant)
 {
     if (!CheckFormOrShowProtocol(m_dm))
         return TPrintOutcome::FormFailed;
+    return PrintCheckedForm(variant);
+}
+
+TPrintOutcome TPrintJobs::PrintCheckedForm(TPrintVariant variant)
+{
     if (variant == TPrintVariant::Statistics) {
         try {
             PrepareNitrogenOxide();
