@@ -1,11 +1,14 @@
 // f2tp-cli print and protocol with what the program ships: its classifiers,
-// its templates, and a program folder whose name is outside Windows-1251.
+// its templates, a program folder whose name is outside Windows-1251, and the
+// workbooks as a spreadsheet prints them.
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QUrl>
 
 #include "CliRunner.h"
 #include "FormTestSupport.h"
@@ -164,4 +167,76 @@ TEST_F(ShippedFormCliTest, PrintsFromAFolderOutsideTheCodePage)
                  {QStringLiteral("protocol"), dir, QStringLiteral("--pdf"), protocol});
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_TRUE(QFile::exists(protocol));
+}
+
+namespace {
+
+// A workbook printed to PDF by the spreadsheet program, in the folder of
+// the workbook; empty when the conversion failed.
+QString spreadsheetPdf(const QString& soffice, const QString& workbook)
+{
+    const QTemporaryDir profile;
+    const QFileInfo info(workbook);
+    QProcess process;
+    process.start(
+        soffice,
+        {QStringLiteral("-env:UserInstallation=") + QUrl::fromLocalFile(profile.path()).toString(),
+         QStringLiteral("--headless"), QStringLiteral("--convert-to"), QStringLiteral("pdf"),
+         QStringLiteral("--outdir"), info.absolutePath(), workbook});
+    if (!process.waitForFinished(300000) || process.exitCode() != 0)
+        return QString();
+    const QString pdf =
+        info.absolutePath() + QLatin1Char('/') + info.completeBaseName() + QStringLiteral(".pdf");
+    return QFile::exists(pdf) ? pdf : QString();
+}
+
+int pdfPages(const QString& pdf)
+{
+    static const QRegularExpression pages(QStringLiteral("^Pages:\\s+(\\d+)"),
+                                          QRegularExpression::MultilineOption);
+    const QRegularExpressionMatch match = pages.match(runTool(QStringLiteral("pdfinfo"), {pdf}));
+    return match.hasMatch() ? match.captured(1).toInt() : -1;
+}
+
+// The form's row numbers (101 to 505) on the page, in order.
+QStringList rowNumbers(const QString& pageText)
+{
+    static const QRegularExpression number(QStringLiteral("(?<![\\d,.])[1-5]\\d\\d(?![\\d,.])"));
+    QStringList numbers;
+    for (const QRegularExpressionMatch& match : number.globalMatch(pageText))
+        numbers << match.captured(0);
+    return numbers;
+}
+
+} // namespace
+
+TEST_F(ShippedFormCliTest, WorkbooksPrintOnThePagesOfThePdf)
+{
+    const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+    if (soffice.isEmpty())
+        GTEST_SKIP() << "soffice is not installed (scripts/install-deps.sh installs "
+                        "libreoffice-calc-nogui)";
+    if (!hasPoppler())
+        GTEST_SKIP() << "poppler-utils are not installed";
+    CliRun run = print("0", {QStringLiteral("--pdf"), out("form.pdf"), QStringLiteral("--xlsx"),
+                             out("form.xlsx")});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    run = cli({QStringLiteral("protocol"), folder->path(), QStringLiteral("--pdf"),
+               out("protocol.pdf"), QStringLiteral("--xlsx"), out("protocol.xlsx")});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    QDir(folder->path()).mkdir(QStringLiteral("calc"));
+    for (const char* name : {"form", "protocol"}) {
+        const QString ours = out(name) + QStringLiteral(".pdf");
+        const QString workbook = out("calc/") + QString::fromLatin1(name) + QStringLiteral(".xlsx");
+        ASSERT_TRUE(QFile::copy(out(name) + QStringLiteral(".xlsx"), workbook));
+        const QString theirs = spreadsheetPdf(soffice, workbook);
+        ASSERT_FALSE(theirs.isEmpty()) << name;
+        const int pages = pdfPages(ours);
+        EXPECT_EQ(pages, QString::fromLatin1(name) == QLatin1String("form") ? 4 : 1);
+        ASSERT_EQ(pdfPages(theirs), pages) << name;
+        // Each page holds the rows it holds in print.
+        for (int page = 1; page <= pages; ++page)
+            EXPECT_EQ(rowNumbers(pdfText(theirs, page)), rowNumbers(pdfText(ours, page)))
+                << name << " page " << page;
+    }
 }
