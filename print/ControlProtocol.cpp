@@ -118,7 +118,7 @@ void buildProtocol(TDM& dm, IRepReport& report)
 {
     AddReportDataSet(report, dm.R1Table(), 0, false);
     const QString path = dm.TemplateDir() + QStringLiteral("Contr2TPV.tvx");
-    report.LoadTemplate(Cp1251::encode(path).constData(), -1);
+    report.LoadTemplate(path, -1);
     TRepRef<IRepSheet> sheet;
     report.GetSheet(0, sheet.put());
     if (!sheet)

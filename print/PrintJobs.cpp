@@ -1,7 +1,6 @@
 #include "PrintJobs.h"
 
 #include "ControlProtocol.h"
-#include "Cp1251.h"
 #include "Errors.h"
 #include "MDM.h"
 #include "RepProcExt.h"
@@ -48,6 +47,11 @@ TPrintOutcome TPrintJobs::PrintCommand(TPrintVariant variant)
 {
     if (!CheckFormOrShowProtocol(m_dm))
         return TPrintOutcome::FormFailed;
+    return PrintCheckedForm(variant);
+}
+
+TPrintOutcome TPrintJobs::PrintCheckedForm(TPrintVariant variant)
+{
     if (variant == TPrintVariant::Statistics) {
         try {
             PrepareNitrogenOxide();
@@ -91,7 +95,7 @@ void TPrintJobs::RunPrintJob(TPrintVariant variant)
         if (statistics)
             PrepareStatistics();
         const bool supplements = FillReportVariables(*report.get());
-        report->LoadTemplate(Cp1251::encode(path).constData(), -1);
+        report->LoadTemplate(path, -1);
         if (!supplements)
             return;
         TRepRef<IRepSheet> sheet;

@@ -46,9 +46,13 @@ public:
 
     // The print command: CheckForm (a failure shows its message in a warning
     // box captioned "Ошибка заполнения формы", then the control protocol),
-    // for the statistics variant PrepareNitrogenOxide, then RunPrintJob.
-    // Errors other than the form check's and the silent abort reach the caller.
+    // then PrintCheckedForm. Errors other than the form check's and the silent
+    // abort reach the caller.
     TPrintOutcome PrintCommand(TPrintVariant variant);
+    // The print command once the form has passed its check, for a caller that
+    // checked it itself (the check's warnings are shown once): for the
+    // statistics variant PrepareNitrogenOxide, then RunPrintJob.
+    TPrintOutcome PrintCheckedForm(TPrintVariant variant);
     // Saves the five sections, then, when a report engine is loaded, fills the
     // variant's template under the wait message and shows the report. The
     // sections are left on their first rows, section 2 on its last without

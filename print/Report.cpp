@@ -69,12 +69,11 @@ void TReport::Prepare()
     m_prepared = true;
 }
 
-void TReport::LoadTemplate(const char* path, int mode)
+void TReport::LoadTemplate(const QString& path, int mode)
 {
     Q_UNUSED(mode)
-    const QString fileName = Cp1251::decode(QByteArray(path));
-    TvxTemplate loaded = ReadTvxFile(fileName);
-    m_templateName = QFileInfo(fileName).completeBaseName();
+    TvxTemplate loaded = ReadTvxFile(path);
+    m_templateName = QFileInfo(path).completeBaseName();
     m_sheets = std::move(loaded.sheets);
     while (m_sheetObjects.size() < m_sheets.size())
         m_sheetObjects.push_back(std::make_unique<TReportSheet>(*this, int(m_sheetObjects.size())));

@@ -54,7 +54,7 @@ public:
     long Release() override;
 
     void Prepare() override;
-    void LoadTemplate(const char* path, int mode) override;
+    void LoadTemplate(const QString& path, int mode) override;
     void GetSheet(int index, IRepSheet** sheet) override;
     void SetVariable(const char* name, const char* value) override;
     void ShowReport() override;

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <QString>
 #include <QUuid>
 
 // The report engine's interfaces as the program uses them. Each begins with
 // the three reference-counting operations of the component object model.
-// Texts are zero-terminated Windows-1251 strings. Errors are exceptions
+// Texts are zero-terminated Windows-1251 strings; file paths are not texts and
+// come as they are, whatever characters the folder names hold. Errors are exceptions
 // (F2tpError) carrying their message. Out parameters that are counted
 // references come with a reference the caller releases.
 
@@ -55,7 +57,7 @@ public:
     virtual void Prepare() = 0;
     // Loads a template file; variables set before stay. The mode is kept
     // for the interface and has no effect in this engine.
-    virtual void LoadTemplate(const char* path, int mode) = 0;
+    virtual void LoadTemplate(const QString& path, int mode) = 0;
     // The sheet of the index (0: the first), with a reference; null when none.
     virtual void GetSheet(int index, IRepSheet** sheet) = 0;
     // Every cell naming {name} shows the value.

@@ -18,8 +18,6 @@
 namespace {
 
 constexpr int kNitrogenOxide = 304;
-// The statistics copy sums the pollutants it does not list into one row.
-constexpr int kOtherPollutants = 8888;
 // Nitrogen dioxide per tonne of nitrogen oxide.
 constexpr double kDioxideFactor = 1.53;
 constexpr int kSection3Rows[] = {301, 302, 303};
@@ -191,7 +189,7 @@ void TPrintJobs::copyStatisticsRows()
             if (code == kNitrogenOxide || !pollutants.locate(QStringLiteral("KDZV"), code))
                 continue;
             if (fieldOf(pollutants, "STAT").asString() == QLatin1String("1") &&
-                code != kOtherPollutants) {
+                code != SectionLayout::OtherPollutants) {
                 copy.append();
                 for (const char* name : {"CA", "C1", "C2", "C3", "C4", "C5"})
                     fieldOf(copy, name).setValue(fieldOf(section2, name).value());
@@ -207,7 +205,7 @@ void TPrintJobs::copyStatisticsRows()
     const int row = copy.recordCount() + SectionLayout::FirstRow(2);
     copy.append();
     fieldOf(copy, "CA").setAsInteger(row);
-    fieldOf(copy, "C1").setAsInteger(kOtherPollutants);
+    fieldOf(copy, "C1").setAsInteger(SectionLayout::OtherPollutants);
     for (std::size_t i = 0; i < sums.size(); ++i)
         fieldOf(copy, kAmountColumns[i]).setAsFloat(sums[i]);
     copy.post();

@@ -103,8 +103,14 @@ void SetXlsxPageSetup(lxw_worksheet* worksheet, const TvxPage& page,
         worksheet_set_landscape(worksheet);
     else
         worksheet_set_portrait(worksheet);
+    // Kept for a person who turns fitting off; fitting, the last one set, rules.
     worksheet_set_print_scale(worksheet,
                               uint16_t(std::lround(std::clamp(page.scale, kMinScale, kMaxScale))));
+    // A spreadsheet measures columns in digits of its default font, so the
+    // columns that fill the paper in print may be wider than the paper there,
+    // which would cut every page in two. One page wide, as tall as the page
+    // breaks make it.
+    worksheet_fit_to_pages(worksheet, 1, 0);
     const auto& m = page.margins;
     const double footer = LayoutFooterHeight(page) / double(kLayoutUnitsPerMm);
     worksheet_set_margins(worksheet, inches(m[0]), inches(m[2]), inches(m[1]),

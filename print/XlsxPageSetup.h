@@ -12,7 +12,8 @@ struct lxw_worksheet;
 QString XlsxFooter(const TvxPage& page, const TReportVariables& variables);
 
 // Gives the worksheet the page setup's paper, orientation, margins, print
-// scale and footer. The footer stands in the bottom margin and the sheet's
-// body ends above it, as in print. Fails with F2tpError (CheckXlsx).
+// scale and footer, and fits it to the paper's width (which the spreadsheet
+// then uses in place of the scale). The footer stands in the bottom margin and
+// the sheet's body ends above it, as in print. Fails with F2tpError (CheckXlsx).
 void SetXlsxPageSetup(lxw_worksheet* worksheet, const TvxPage& page,
                       const TReportVariables& variables);

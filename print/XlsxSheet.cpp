@@ -199,13 +199,26 @@ private:
                                          m_formats.format(placeLook)));
     }
 
+    // Every page starts where print starts it, after a page break flag or a
+    // full page alike: a spreadsheet fills its pages by its own measure.
     void setPageBreaks()
     {
-        // Zero ends the list; a break stands above the row it names.
+        std::vector<int> placeOf(m_sheet.rows.size(), -1);
+        for (int i = 0; i < rows(); ++i)
+            placeOf[std::size_t(m_printed[std::size_t(i)])] = i;
+        // Zero ends the list; a break stands above the row it names, the first
+        // row of a page that is not a repeated heading.
         std::vector<lxw_row_t> breaks;
-        for (int i = 0; i + 1 < rows() && breaks.size() < kMaxPageBreaks; ++i)
-            if (row(i).pageBreak)
-                breaks.push_back(lxw_row_t(i + 1));
+        int printedLast = 0;
+        for (const TLaidPage& page : LayoutSheet(m_sheet, m_variables)) {
+            const auto first = std::find_if(page.rows.begin(), page.rows.end(),
+                                            [printedLast](int r) { return r > printedLast; });
+            if (first == page.rows.end())
+                continue;
+            if (printedLast > 0 && breaks.size() < kMaxPageBreaks)
+                breaks.push_back(lxw_row_t(placeOf[std::size_t(*first - 1)]));
+            printedLast = *std::max_element(first, page.rows.end());
+        }
         if (breaks.empty())
             return;
         breaks.push_back(0);

@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev
   libpugixml-dev libxlsxwriter-dev
   fonts-liberation2 poppler-utils
+  libreoffice-calc-nogui
   xvfb xauth xdotool
   zip unzip p7zip-full python3 python3-openpyxl
   locales

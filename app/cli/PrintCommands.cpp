@@ -37,8 +37,8 @@ TPrintVariant variantOf(const QString& text)
     throw CliUsageError(QStringLiteral("--variant takes 0, 1 or 2"));
 }
 
-// The form is checked first, so a failed check writes no protocol either; the
-// file is written only when the job has succeeded.
+// The form is checked here, once, so a failed check prints its own message and
+// writes no protocol either; the file is written only when the job has succeeded.
 int printCommand(const QStringList& args, CliContext& ctx)
 {
     QStringList rest = args;
@@ -59,7 +59,7 @@ int printCommand(const QStringList& args, CliContext& ctx)
     }
     TKeptReport kept;
     TPrintJobs jobs(session.dm());
-    if (jobs.PrintCommand(variant) != TPrintOutcome::Done)
+    if (jobs.PrintCheckedForm(variant) != TPrintOutcome::Done)
         return 0;
     if (!kept.report())
         throw F2tpError(QStringLiteral("Нет модуля печати: отчет не построен"));

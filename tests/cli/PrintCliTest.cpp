@@ -94,6 +94,17 @@ TEST_F(PrintCliTest, EachVariantWritesItsForm)
     }
 }
 
+TEST_F(PrintCliTest, ToleratedDifferenceIsReportedOnce)
+{
+    setNumber(2, 201, "C2", 9.999);
+    const CliRun run = print("0");
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_EQ(run.err,
+              QStringLiteral("Внимание: Графа 7 сумма строк 102,107,108,109 раздел 1 <> Сумме "
+                             "всех строк графы 2 раздела 2\n"));
+    EXPECT_TRUE(QFile::exists(pdf));
+}
+
 TEST_F(PrintCliTest, FailedCheckWritesNothing)
 {
     setNumber(3, 301, "C4", 3);

@@ -183,7 +183,7 @@ protected:
                 report->SetVariable(Cp1251::encode(name).constData(),
                                     Cp1251::encode(value).constData());
         const QString path = QStringLiteral(F2TP_TEMPLATES "/") + QLatin1String(GetParam().file);
-        report->LoadTemplate(Cp1251::encode(path).constData(), -1);
+        report->LoadTemplate(path, -1);
         report->GetSheet(0, sheet.put());
         ASSERT_TRUE(sheet);
     }

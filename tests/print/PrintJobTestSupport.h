@@ -18,7 +18,7 @@ public:
     long AddRef() override { return 1; }
     long Release() override { return 1; }
     void Prepare() override {}
-    void LoadTemplate(const char*, int) override {}
+    void LoadTemplate(const QString&, int) override {}
     void GetSheet(int, IRepSheet** sheet) override { *sheet = nullptr; }
     void SetVariable(const char* name, const char* value) override;
     void ShowReport() override {}

@@ -31,7 +31,7 @@ protected:
         CreateReportIntf(report.put(), 0);
         ASSERT_TRUE(report);
         report->SetVariable("ORG", Cp1251::encode(QStringLiteral("Завод")).constData());
-        report->LoadTemplate(Cp1251::encode(file.fileName()).constData(), -1);
+        report->LoadTemplate(file.fileName(), -1);
         report->GetSheet(0, sheet.put());
         ASSERT_TRUE(sheet);
     }

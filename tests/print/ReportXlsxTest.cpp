@@ -187,6 +187,9 @@ TEST_F(ReportXlsxTest, WorkbookHoldsTheSheetsAsPrinted)
 
     EXPECT_EQ(sheet[QStringLiteral("paper")].toInt(), 8);
     EXPECT_EQ(sheet[QStringLiteral("orientation")].toString(), QStringLiteral("landscape"));
+    // One page wide whatever width the spreadsheet measures; the scale stays
+    // for a person who turns fitting off.
+    EXPECT_EQ(sheet[QStringLiteral("fit")].toArray(), (QJsonArray{1, 0}));
     EXPECT_EQ(sheet[QStringLiteral("scale")].toInt(), 80);
     const QJsonArray margins = sheet[QStringLiteral("margins")].toArray();
     EXPECT_NEAR(millimetres(margins[0].toDouble()), 25, 0.01);
@@ -205,6 +208,35 @@ TEST_F(ReportXlsxTest, WorkbookHoldsTheSheetsAsPrinted)
     EXPECT_EQ(sheet[QStringLiteral("breaks")].toArray(), (QJsonArray{4}));
     EXPECT_EQ(sheet[QStringLiteral("print_titles")].toString(), QStringLiteral("$2:$3"));
     EXPECT_EQ(sheet[QStringLiteral("print_area")].toString(), QStringLiteral("$A$1:$C$5"));
+}
+
+TEST_F(ReportXlsxTest, PagesBreakWherePrintBreaksThem)
+{
+    // A heading repeated on every page, a page break flag after row 6, then
+    // more rows than a page holds: print starts pages at both.
+    QString body = QStringLiteral("<sheet name=\"Лист\"><columns><column width=\"100\"/></columns>"
+                                  "<row height=\"8\" repeat=\"yes\"><cell>Шапка</cell></row>");
+    for (int i = 2; i <= 80; ++i)
+        body += QStringLiteral("<row height=\"9\"%1><cell>%2</cell></row>")
+                    .arg(i == 6 ? QStringLiteral(" break=\"yes\"") : QString())
+                    .arg(i);
+    TPreparedReport report;
+    report.sheets = readTvxText(body + QStringLiteral("</sheet>")).sheets;
+    const std::vector<TLaidPage> pages = LayoutSheet(report.sheets[0], {});
+    ASSERT_GE(pages.size(), 4u);
+    // A break names the worksheet row above which it stands: the first row of
+    // the page after its repeated heading, counted from 0.
+    QJsonArray expected;
+    for (std::size_t page = 1; page < pages.size(); ++page)
+        expected.append(pages[page].rows.at(1) - 1);
+    EXPECT_EQ(expected.first().toInt(), 6);
+
+    SaveReportAsXlsx(report, path(QStringLiteral("pages.xlsx")));
+    const QJsonObject sheet = readXlsx(path(QStringLiteral("pages.xlsx")))[QStringLiteral("sheets")]
+                                  .toArray()
+                                  .first()
+                                  .toObject();
+    EXPECT_EQ(sheet[QStringLiteral("breaks")].toArray(), expected);
 }
 
 TEST_F(ReportXlsxTest, FailureNamesTheFileAndLeavesFilesAsTheyWere)

@@ -34,6 +34,16 @@ def footer_of(ws):
     return result
 
 
+def fit_of(ws):
+    """[pages wide, pages tall] when the sheet is fitted to pages, else []."""
+    properties = ws.sheet_properties.pageSetUpPr
+    if properties is None or not properties.fitToPage:
+        return []
+    setup = ws.page_setup
+    return [1 if setup.fitToWidth is None else int(setup.fitToWidth),
+            1 if setup.fitToHeight is None else int(setup.fitToHeight)]
+
+
 def sheet_of(ws):
     cells = {}
     for row in ws.iter_rows():
@@ -50,6 +60,7 @@ def sheet_of(ws):
             "heights": {str(i): ws.row_dimensions[i].height for i in range(1, ws.max_row + 1)},
             "paper": ws.page_setup.paperSize, "orientation": ws.page_setup.orientation,
             "scale": ws.page_setup.scale,
+            "fit": fit_of(ws),
             "margins": [m.left, m.top, m.right, m.bottom, m.footer],
             "footer": footer_of(ws),
             "breaks": [b.id for b in ws.row_breaks.brk],

@@ -118,6 +118,32 @@ TEST(JoinPollutants, RefusesFaultySources)
                 QStringLiteral("pollutant names: a row needs 4 cells: | 1 | a | b | c | d |"));
 }
 
+QList<int> codesOf(const QList<Pollutant>& list)
+{
+    QList<int> codes;
+    for (const Pollutant& p : list)
+        codes.append(p.code);
+    return codes;
+}
+
+TEST(WithOtherPollutants, NamesTheSummaryRowInItsPlaceUnlessASourceDoes)
+{
+    const QList<Pollutant> sources = {{703, QStringLiteral("Бенз(а)пирен"), 8, true},
+                                      {9001, QStringLiteral("Вещество"), 9, false}};
+    const QList<Pollutant> list = withOtherPollutants(sources);
+    EXPECT_EQ(codesOf(list), (QList<int>{703, 8888, 9001}));
+    const Pollutant* other = find(list, 8888);
+    ASSERT_NE(other, nullptr);
+    EXPECT_EQ(other->name, QStringLiteral("прочие загрязняющие вещества"));
+    EXPECT_FALSE(other->regulated);
+
+    const QList<Pollutant> named = {{8888, QStringLiteral("Из источника"), 3, true}};
+    const QList<Pollutant> kept = withOtherPollutants(named);
+    ASSERT_EQ(kept.size(), 1);
+    EXPECT_EQ(kept[0].name, QStringLiteral("Из источника"));
+    EXPECT_TRUE(kept[0].regulated);
+}
+
 struct WidthCase
 {
     QString text;

@@ -1,5 +1,6 @@
 #include "Pollutants.h"
 
+#include <algorithm>
 #include <map>
 
 #include <QJsonArray>
@@ -8,6 +9,7 @@
 #include <QRegularExpression>
 
 #include "Errors.h"
+#include "SectionLayout.h"
 
 namespace {
 
@@ -178,4 +180,18 @@ QList<Pollutant> joinPollutants(const QByteArray& positionsJson, const QString& 
     for (const auto& entry : byCode)
         result.append(entry.second);
     return result;
+}
+
+QList<Pollutant> withOtherPollutants(QList<Pollutant> pollutants)
+{
+    const auto at = std::lower_bound(
+        pollutants.begin(), pollutants.end(), SectionLayout::OtherPollutants,
+        [](const Pollutant& pollutant, int code) { return pollutant.code < code; });
+    if (at != pollutants.end() && at->code == SectionLayout::OtherPollutants)
+        return pollutants;
+    Pollutant other;
+    other.code = SectionLayout::OtherPollutants;
+    other.name = QStringLiteral("прочие загрязняющие вещества");
+    pollutants.insert(at, other);
+    return pollutants;
 }

@@ -22,6 +22,12 @@ struct Pollutant
 QList<Pollutant> joinPollutants(const QByteArray& positionsJson, const QString& namesMarkdown,
                                 const QByteArray& additionalJson);
 
+// The pollutants with an entry for the code of the statistics print's summary
+// row of other pollutants, which no source lists: the form's own plain words
+// "прочие загрязняющие вещества", not marked for statistics. A source's entry
+// for that code stays as it is. Sorted by code, as given.
+QList<Pollutant> withOtherPollutants(QList<Pollutant> pollutants);
+
 // Drops the HTML markup the names carry (C<sub>6</sub> becomes C6) and folds runs
 // of white space into one blank.
 QString cleanPollutantName(const QString& name);

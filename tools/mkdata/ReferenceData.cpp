@@ -34,9 +34,9 @@ ReferenceData ReferenceData::load(const QString& sourceDir)
 {
     const QDir dir(sourceDir);
     ReferenceData data;
-    data.pollutants =
-        joinPollutants(readFile(dir, PositionFile), QString::fromUtf8(readFile(dir, NameFile)),
-                       readFile(dir, AdditionalFile));
+    data.pollutants = withOtherPollutants(joinPollutants(readFile(dir, PositionFile),
+                                                         QString::fromUtf8(readFile(dir, NameFile)),
+                                                         readFile(dir, AdditionalFile)));
     const CsvTable regions =
         CsvTable::parse(QString::fromUtf8(readFile(dir, RegionFile)), RegionFile);
     const CsvTable cities = CsvTable::parse(QString::fromUtf8(readFile(dir, CityFile)), CityFile);

@@ -51,14 +51,16 @@ QList<RowTemplate> rowTemplates()
           QStringLiteral("в том числе: источники, для которых установлены нормативы ПДВ")},
          {QString(), QStringLiteral("источники, для которых установлены ВСВ")}});
     // Section 5, emissions by groups of sources: each row repeats a row of section 1
-    // (solids, sulphur dioxide, carbon monoxide, nitrogen oxides) and the last one
-    // the hydrocarbons of rows 107 and 108 together.
-    appendSection(templates, 5,
-                  {{QStringLiteral("0002"), QStringLiteral("Твердые вещества")},
-                   {QStringLiteral("0330"), QStringLiteral("Диоксид серы")},
-                   {QStringLiteral("0337"), QStringLiteral("Оксид углерода")},
-                   {QStringLiteral("0301"), QStringLiteral("Оксиды азота (в пересчете на NO2)")},
-                   {QStringLiteral("0401"),
-                    QStringLiteral("Углеводороды (включая летучие органические соединения)")}});
+    // (solids, sulphur dioxide, carbon monoxide, nitrogen oxides) with its code, and
+    // the last one the hydrocarbons of rows 107 and 108 together. No published form
+    // gives that row a code (0401 is row 107's, hydrocarbons without the volatile
+    // organic compounds), so it has none rather than a wrong one.
+    appendSection(
+        templates, 5,
+        {{QStringLiteral("0002"), QStringLiteral("Твердые вещества")},
+         {QStringLiteral("0330"), QStringLiteral("Диоксид серы")},
+         {QStringLiteral("0337"), QStringLiteral("Оксид углерода")},
+         {QStringLiteral("0301"), QStringLiteral("Оксиды азота (в пересчете на NO2)")},
+         {QString(), QStringLiteral("Углеводороды (включая летучие органические соединения)")}});
     return templates;
 }
