@@ -68,6 +68,13 @@ section1_c2() {
 if [ -n "$window_test" ]; then
     [ "$(section1_c2 104)" = "12.5" ] || fail "f2tp-cli does not see the value typed in the window"
 fi
+# A report folder named on the command line that holds only data/: the
+# templates come from the installed resources.
+run mkdir -p "$home/отчет"
+run cp -r "$report/data" "$home/отчет/"
+run "$prefix/bin/f2tp-cli" protocol "$home/отчет" --pdf "$home/протокол.pdf" ||
+    fail "f2tp-cli protocol on a folder holding only data/ failed"
+[ -s "$home/протокол.pdf" ] || fail "no protocol written"
 [ -f "$report/data/F2TPR1.xml" ] || fail "f2tp-cli wrote nothing into $report/data"
 
 after=$(tree)
