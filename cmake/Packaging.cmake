@@ -23,5 +23,18 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-liberation2, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
-# Only what the program installs: the tests' own targets install nothing.
+
+# A native package carries its changelog, compressed without a time stamp.
+if(UNIX AND NOT APPLE)
+  string(TIMESTAMP changelog_date "%a, %d %b %Y %H:%M:%S +0000" UTC)
+  file(WRITE ${CMAKE_BINARY_DIR}/changelog
+    "f2tp (${PROJECT_VERSION}) stable; urgency=medium\n\n"
+    "  * Release ${PROJECT_VERSION}.\n\n"
+    " -- ${CPACK_PACKAGE_CONTACT}  ${changelog_date}\n")
+  add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/changelog.gz
+    COMMAND gzip -9nkf ${CMAKE_BINARY_DIR}/changelog
+    DEPENDS ${CMAKE_BINARY_DIR}/changelog VERBATIM)
+  add_custom_target(f2tp_changelog ALL DEPENDS ${CMAKE_BINARY_DIR}/changelog.gz)
+  install(FILES ${CMAKE_BINARY_DIR}/changelog.gz DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/f2tp)
+endif()
 include(CPack)
