@@ -35,7 +35,12 @@ QStringList CliArgs::positional() const
 
 void CliArgs::badChoice(const QString& name, const QStringList& names)
 {
-    throw CliUsageError(name + QStringLiteral(" takes ") + names.join(QStringLiteral(", ")));
+    // "--variant takes 0, 1 or 2"
+    const QString choices = names.size() > 1
+                                ? names.mid(0, names.size() - 1).join(QStringLiteral(", ")) +
+                                      QStringLiteral(" or ") + names.last()
+                                : names.join(QString());
+    throw CliUsageError(name + QStringLiteral(" takes ") + choices);
 }
 
 CliReportArgs CliReportArgs::split(const QStringList& positional, qsizetype minRest,
