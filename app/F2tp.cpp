@@ -59,7 +59,7 @@ int main(int argc, char** argv)
     QPointer<TFAbout> about;
     std::exception_ptr startError;
     try {
-        dm = std::make_unique<TDM>(QCoreApplication::applicationDirPath());
+        dm = std::make_unique<TDM>();
         form = new TF2tpForm(*dm);
         CreateListForm(form);
         // Kept hidden for the run, as the about command makes a fresh one.

@@ -285,7 +285,7 @@ void TPrForm::VubActExecute()
     std::unique_ptr<TRnForm> picker;
     {
         const BusyCursorGuard busy;
-        picker = std::make_unique<TRnForm>(m_dm.ProgramDir(), m_card->selectedKobl(), this);
+        picker = std::make_unique<TRnForm>(m_dm.ResourceDir(), m_card->selectedKobl(), this);
     }
     if (picker->exec() != QDialog::Accepted)
         return;

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -14,11 +15,13 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include "AboutNew.h"
 #include "DataControls.h"
 #include "DataSetModel.h"
+#include "DesktopLauncher.h"
 #include "Errors.h"
 #include "Export.h"
 #include "FPr.h"
@@ -88,11 +91,8 @@ TF2tpForm::~TF2tpForm()
     // the data module.
     m_section2Link.reset();
     delete takeCentralWidget();
-    try {
-        m_sections->SaveSections();
-    } catch (...) {
-        ShowApplicationError(std::current_exception());
-    }
+    // Closing saved them; this keeps what a window destroyed unclosed holds.
+    saveSections();
     if (reportPresenter() == &m_reportPresenter)
         setReportPresenter(nullptr);
 }
@@ -138,6 +138,9 @@ void TF2tpForm::createActions()
     m_closeAct = makeAction(this, QStringLiteral("Выход"), QStringLiteral("Выход"),
                             QKeySequence(Qt::ALT | Qt::Key_F4));
     m_closeAct->setIcon(look->standardIcon(QStyle::SP_DialogCloseButton));
+    m_reportFolderAct = makeAction(this, QStringLiteral("Папка отчета"),
+                                   QStringLiteral("Открыть папку с файлами отчета"));
+    m_reportFolderAct->setIcon(look->standardIcon(QStyle::SP_DirOpenIcon));
     // The shortcuts act from any control of the window, also without a menu.
     addActions({m_vubAct, m_delAct, m_helpAct, m_closeAct});
     for (int section = 1; section <= 5; ++section) {
@@ -161,6 +164,7 @@ void TF2tpForm::createActions()
     onTriggered(m_instrAct, [this] { OpenHelp(QStringLiteral("Instr2tpv")); });
     onTriggered(m_aboutAct, [this] { AboutActExecute(); });
     onTriggered(m_aboutVltAct, [this] { OpenHelp(QStringLiteral("PK_VLT")); });
+    onTriggered(m_reportFolderAct, [this] { OpenReportFolder(); });
     connect(m_closeAct, &QAction::triggered, this, &QWidget::close);
     createExportAction();
     createPrintActions();
@@ -192,6 +196,8 @@ void TF2tpForm::createToolBars()
     m_serviceMenu->addSeparator();
     m_serviceMenu->addAction(m_expAct);
     m_serviceMenu->addAction(createImportAction());
+    m_serviceMenu->addSeparator();
+    m_serviceMenu->addAction(m_reportFolderAct);
     addMenuButton(m_upperBar, QStringLiteral("Сервис"), QString(),
                   look->standardIcon(QStyle::SP_FileDialogListView), m_serviceMenu);
 
@@ -277,7 +283,7 @@ void TF2tpForm::LoadSections()
 
 void TF2tpForm::OpenHelp(const QString& name)
 {
-    ::OpenHelp(m_dm.ProgramDir(), name, this);
+    ::OpenHelp(m_dm.ResourceDir(), name, this);
 }
 
 void TF2tpForm::PrActExecute(const QString& focusField)
@@ -297,7 +303,15 @@ void TF2tpForm::PrActExecute(const QString& focusField)
 void TF2tpForm::AboutActExecute()
 {
     TFAbout about(this);
+    about.setReportFolder(m_dm.ReportDir());
     about.exec();
+}
+
+void TF2tpForm::OpenReportFolder()
+{
+    if (!DesktopLauncher().openUrl(QUrl::fromLocalFile(m_dm.ReportDir())))
+        throw F2tpError(QStringLiteral("Не удается открыть папку ") +
+                        QDir::toNativeSeparators(m_dm.ReportDir()) + QLatin1Char('.'));
 }
 
 void TF2tpForm::updateActions()
@@ -365,20 +379,30 @@ bool TF2tpForm::postSections()
 
 void TF2tpForm::closeEvent(QCloseEvent* event)
 {
-    // A value still being typed or a row not yet posted is stored first; when
-    // that fails the user sees why and the window stays, so nothing is lost.
-    if (!postSections()) {
+    // A value still being typed or a row not yet posted is stored first, then
+    // the sections are saved while the window is still there: when either
+    // fails the user sees why and the window stays, so nothing is lost; the
+    // cause can be mended and the window closed again.
+    if (!postSections() || !saveSections()) {
         event->ignore();
         return;
     }
-    if (!m_settingsWritten) {
-        try {
-            m_sections->WriteSettings();
-        } catch (...) {
-        }
-        m_settingsWritten = true;
+    try {
+        m_sections->WriteSettings();
+    } catch (...) {
     }
     QMainWindow::closeEvent(event);
+}
+
+bool TF2tpForm::saveSections()
+{
+    try {
+        m_sections->SaveSections();
+        return true;
+    } catch (...) {
+        ShowApplicationError(std::current_exception());
+        return false;
+    }
 }
 
 void TF2tpForm::showEvent(QShowEvent* event)

@@ -37,8 +37,8 @@ class TReportSections;
 // to their tables and calls them from its handlers.
 //
 // Created after the data module, which must outlive it. Constructing it reads
-// "2tp.ini" and opens the sections; closing it writes "2tp.ini" and frees it;
-// destroying it saves the changed sections.
+// "2tp.ini" and opens the sections; closing it saves the changed sections,
+// writes "2tp.ini" and frees it. A save that fails keeps the window open.
 class TF2tpForm final : public QMainWindow
 {
     Q_OBJECT
@@ -74,6 +74,8 @@ public:
     QAction* AboutAct() const { return m_aboutAct; }
     QAction* AboutVltAct() const { return m_aboutVltAct; }
     QAction* CloseAct() const { return m_closeAct; }
+    // "Папка отчета" of "Сервис": the report folder in the file manager.
+    QAction* ReportFolderAct() const { return m_reportFolderAct; }
     QAction* PrintAct() const { return m_printAct; }
     QAction* PrintAct2() const { return m_printAct2; }
     QAction* PRAct3() const { return m_prAct3; }
@@ -149,6 +151,7 @@ private:
     QAction* createImportAction();
     void ImpActExecute();
     void AboutActExecute();
+    void OpenReportFolder();
     // The print commands (MainPrint.cpp); the variant is the sender's data.
     void createPrintActions();
     void addPrintMenu();
@@ -158,6 +161,8 @@ private:
     bool gridKeyPress(int section, QKeyEvent* event);
     // Ends a pending edit of every section; false (the error shown) when one fails.
     bool postSections();
+    // Saves the changed sections; false (the error shown) when that fails.
+    bool saveSections();
 
     TDM& m_dm;
     std::unique_ptr<TReportSections> m_sections;
@@ -177,6 +182,7 @@ private:
     QAction* m_aboutAct = nullptr;
     QAction* m_aboutVltAct = nullptr;
     QAction* m_closeAct = nullptr;
+    QAction* m_reportFolderAct = nullptr;
     std::unique_ptr<TPrintJobs> m_printJobs;
     QAction* m_printAct = nullptr;
     QAction* m_printAct2 = nullptr;
@@ -199,5 +205,4 @@ private:
     TFindingsPane* m_findingsPane = nullptr;
     // Follows the current section 2 row for the enabling of the delete command.
     std::unique_ptr<TFieldLink> m_section2Link;
-    bool m_settingsWritten = false;
 };

@@ -10,9 +10,9 @@
 #include "PickerFrame.h"
 #include "UserInterface.h"
 
-TRnForm::TRnForm(const QString& programDir, const QString& kobl, QWidget* parent)
+TRnForm::TRnForm(const QString& resourceDir, const QString& kobl, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint)
-    , m_picker(programDir, kobl)
+    , m_picker(resourceDir, kobl)
     , m_source(std::make_unique<TDataSource>())
 {
     setWindowTitle(QStringLiteral("Районы"));

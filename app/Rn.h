@@ -22,7 +22,7 @@ class TRnForm final : public QDialog
 public:
     // Opens the classifier of the program folder for the subject's code; a
     // missing file gives an empty list.
-    TRnForm(const QString& programDir, const QString& kobl, QWidget* parent = nullptr);
+    TRnForm(const QString& resourceDir, const QString& kobl, QWidget* parent = nullptr);
     ~TRnForm() override;
     Q_DISABLE_COPY_MOVE(TRnForm)
 

@@ -6,11 +6,19 @@
 #include "Errors.h"
 
 TDM::TDM(const QString& programDir)
-    : m_programDir(QDir::fromNativeSeparators(
-          programDir.isEmpty() ? QCoreApplication::applicationDirPath() : programDir))
+    : TDM(programDir.isEmpty() ? LocateProgramFolders(QCoreApplication::applicationDirPath())
+                               : TProgramFolders::portable(programDir))
 {
-    if (!m_programDir.endsWith(QLatin1Char('/')))
-        m_programDir += QLatin1Char('/');
+}
+
+TDM::TDM(const TProgramFolders& folders)
+    : m_folders(folders)
+{
+    for (QString* dir : {&m_folders.resources, &m_folders.templates, &m_folders.report}) {
+        *dir = QDir::fromNativeSeparators(*dir);
+        if (!dir->endsWith(QLatin1Char('/')))
+            *dir += QLatin1Char('/');
+    }
     declareTables();
     DataModuleCreate();
 }
@@ -19,12 +27,14 @@ TDM::~TDM() = default;
 
 void TDM::DataModuleCreate()
 {
+    for (TozMemoryData* table : {&m_templTable, &m_sprKlzav, &m_klzav, &m_rnDS})
+        table->setFileName(m_folders.resources + table->FileName());
     // sprdolj is completed as well: its declared name would otherwise resolve
     // against whatever folder the process runs in.
-    for (TozMemoryData* table : {&m_templTable, &m_prTable, &m_spisokkr, &m_sprKlzav, &m_klzav,
-                                 &m_r1Table, &m_r2Table, &m_r3Table, &m_r4Table, &m_r5Table,
-                                 &m_rnDS, &m_nor1Table, &m_nor3Table, &m_nor5Table, &m_sprdolj})
-        table->setFileName(m_programDir + table->FileName());
+    for (TozMemoryData* table :
+         {&m_prTable, &m_spisokkr, &m_r1Table, &m_r2Table, &m_r3Table, &m_r4Table, &m_r5Table,
+          &m_nor1Table, &m_nor3Table, &m_nor5Table, &m_sprdolj})
+        table->setFileName(m_folders.report + table->FileName());
     m_klzav.open();
     m_spisokkr.open();
     m_prTable.open();
@@ -32,7 +42,7 @@ void TDM::DataModuleCreate()
 
 QString TDM::TemplateDir() const
 {
-    return m_programDir + QStringLiteral("шаблоны/");
+    return m_folders.templates + QStringLiteral("шаблоны/");
 }
 
 void TDM::setPrevPollutant(int code)

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include "ProgramFolders.h"
 #include "ozMemoryData.h"
 
 class TField;
@@ -9,7 +10,8 @@ class TField;
 // The data module: owns every table of the report, its classifiers and
 // reference lists for the whole run, and the handlers that compute and guard
 // their values. Constructing it is the program's DataModuleCreate: the file
-// names are completed with ProgramDir and KLZAV, spisokkr and PrTable are
+// names are completed with the resource folder (classifiers, row templates)
+// or the report folder (working files) and KLZAV, spisokkr and PrTable are
 // opened. The section tables and SprKlzav are opened by the section logic
 // (TReportSections::LoadSections).
 //
@@ -18,18 +20,23 @@ class TField;
 class TDM final
 {
 public:
-    // programDir empty: the program's own directory. A missing trailing "/" is added.
+    // programDir: one folder for resources and report (a program folder the
+    // user owns). Empty: the folders of the running program
+    // (LocateProgramFolders). A missing trailing "/" is added.
     explicit TDM(const QString& programDir = QString());
+    explicit TDM(const TProgramFolders& folders);
     ~TDM();
     Q_DISABLE_COPY_MOVE(TDM)
 
-    // Where the program lives, with a trailing "/"; data files are in "data/" below it.
-    const QString& ProgramDir() const { return m_programDir; }
-    // The folder of the report templates: ProgramDir followed by "шаблоны/".
+    // The program's own read-only files, with a trailing "/": classifiers and
+    // row templates in "data/", help in "help/".
+    const QString& ResourceDir() const { return m_folders.resources; }
+    // The folder of the report templates ("шаблоны/" of the resources, as a rule).
     QString TemplateDir() const;
-    // Where the report's working files ("data/" below it) and settings live,
-    // with a trailing "/". Today the program folder itself.
-    const QString& ReportDir() const { return m_programDir; }
+    // Where the report's working files ("data/" below it) and "2tp.ini" live,
+    // with a trailing "/": the program folder when the user owns it, the
+    // user's data folder of an installed program.
+    const QString& ReportDir() const { return m_folders.report; }
 
     // Report context; set only by the section logic's RefreshContext.
     const QString& CurrentKodp() const { return m_currentKodp; }
@@ -136,7 +143,7 @@ private:
     void declareNitrogenOxide();
     void setContextKeys(TDataSet& dataSet);
 
-    QString m_programDir;
+    TProgramFolders m_folders;
     QString m_currentKodp;
     QString m_currentReg;
     int m_currentYear = 0;

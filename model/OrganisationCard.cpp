@@ -55,7 +55,7 @@ void TOrganisationCard::Open()
         card.append();
 
     TDM::declareSubjectColumns(m_oblDS);
-    m_oblDS.setFileName(m_dm.ProgramDir() + QStringLiteral("data/klobl.xml"));
+    m_oblDS.setFileName(m_dm.ResourceDir() + QStringLiteral("data/klobl.xml"));
     m_oblDS.setSortFields(QStringLiteral("NAME"));
     m_oblDS.setCanEdit(false);
     m_oblDS.setCanInsert(false);

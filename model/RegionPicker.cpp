@@ -10,11 +10,11 @@ const QString kTip = QStringLiteral("TIP");
 
 } // namespace
 
-TRegionPicker::TRegionPicker(const QString& programDir, const QString& kobl)
+TRegionPicker::TRegionPicker(const QString& resourceDir, const QString& kobl)
     : m_kobl(kobl)
 {
     TDM::declareRegionColumns(m_rnDS);
-    m_rnDS.setFileName(programDir + QStringLiteral("data/klreg.xml"));
+    m_rnDS.setFileName(resourceDir + QStringLiteral("data/klreg.xml"));
     m_rnDS.setSortFields(QStringLiteral("NAME"));
     m_rnDS.setCanEdit(false);
     m_rnDS.setCanInsert(false);

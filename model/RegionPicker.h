@@ -23,9 +23,9 @@ struct TTerritory
 class TRegionPicker final
 {
 public:
-    // Opens the classifier of the program folder on the subject's districts;
+    // Opens the classifier of the resource folder on the subject's districts;
     // a missing file gives an empty list.
-    TRegionPicker(const QString& programDir, const QString& kobl);
+    TRegionPicker(const QString& resourceDir, const QString& kobl);
     Q_DISABLE_COPY_MOVE(TRegionPicker)
 
     TozMemoryData& RnDS() { return m_rnDS; }

@@ -38,7 +38,7 @@ TReportSections::TReportSections(TDM& dm)
 
 QString TReportSections::settingsFileName() const
 {
-    return m_dm.ProgramDir() + QStringLiteral("2tp.ini");
+    return m_dm.ReportDir() + QStringLiteral("2tp.ini");
 }
 
 void TReportSections::ReadSettings()

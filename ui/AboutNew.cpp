@@ -1,5 +1,6 @@
 #include "AboutNew.h"
 
+#include <QDir>
 #include <QHBoxLayout>
 #include <QPushButton>
 
@@ -26,7 +27,18 @@ TFAbout::TFAbout(QWidget* parent)
     layout->addStretch();
     layout->addWidget(m_okButton);
     layout->addStretch();
+    m_bar = layout;
     m_okButton->setDefault(true);
     m_okButton->setMinimumWidth(90);
     connect(m_okButton, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+void TFAbout::setReportFolder(const QString& dir)
+{
+    const QString shown = QDir::toNativeSeparators(dir);
+    delete m_reportFolder;
+    m_reportFolder =
+        new TLinkLabel(QStringLiteral("Папка отчета: ") + shown, QUrl::fromLocalFile(dir), this);
+    m_reportFolder->setToolTip(shown);
+    m_bar->insertWidget(0, m_reportFolder, 1);
 }

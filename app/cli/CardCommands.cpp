@@ -6,6 +6,7 @@
 
 #include <QTextStream>
 
+#include "CliArgs.h"
 #include "CliCommand.h"
 #include "CliText.h"
 #include "Errors.h"
@@ -25,20 +26,17 @@ struct CardRequest
     QList<std::pair<QString, QString>> columns;
 };
 
-CardRequest parseCard(const QStringList& args)
+CardRequest parseCard(const QStringList& rawArgs)
 {
-    if (args.isEmpty())
-        throw CliUsageError(QStringLiteral("card needs the program folder"));
-    CardRequest request{args.at(0), {}, {}, {}};
-    for (qsizetype i = 1; i < args.size(); ++i) {
-        const QString& arg = args.at(i);
-        if (arg == QLatin1String("--inn-part") || arg == QLatin1String("--subdivision")) {
-            if (i + 1 >= args.size())
-                throw CliUsageError(arg + QStringLiteral(" needs a value"));
-            (arg == QLatin1String("--inn-part") ? request.innPart : request.subdivision) =
-                args.at(++i);
-            continue;
-        }
+    CliArgs args(rawArgs);
+    CardRequest request;
+    request.innPart = args.value(QStringLiteral("--inn-part"));
+    request.subdivision = args.value(QStringLiteral("--subdivision"));
+    QStringList words = args.positional();
+    // A column is always typed as COLUMN=VALUE: a first word without "=" is DIR.
+    if (!words.isEmpty() && !words.first().contains(QLatin1Char('=')))
+        request.dir = words.takeFirst();
+    for (const QString& arg : std::as_const(words)) {
         const qsizetype equals = arg.indexOf(QLatin1Char('='));
         const QString column = arg.left(equals).toUpper();
         if (equals <= 0 || !TOrganisationCard::Columns().contains(column))
@@ -67,7 +65,7 @@ void printTables(QTextStream& out, std::initializer_list<TozMemoryData*> tables)
 int cardCommand(const QStringList& args, CliContext& ctx)
 {
     const CardRequest request = parseCard(args);
-    TDM dm(cliProgramFolder(request.dir));
+    TDM dm(cliReportFolders(request.dir));
     const bool edits = request.innPart || request.subdivision || !request.columns.isEmpty();
     if (!edits) {
         TReportSections(dm).RefreshContext();
@@ -93,16 +91,17 @@ int cardCommand(const QStringList& args, CliContext& ctx)
 
 // The territory is chosen in the subject its code begins with, as in the
 // pickers, then the card is saved.
-int regionCommand(const QStringList& args, CliContext& ctx)
+int regionCommand(const QStringList& rawArgs, CliContext& ctx)
 {
-    if (args.size() != 2)
-        throw CliUsageError(QStringLiteral("region needs DIR and the territory's KOD"));
-    TDM dm(cliProgramFolder(args.at(0)));
-    const QString& kod = args.at(1);
+    const CliReportArgs args = CliReportArgs::split(CliArgs(rawArgs).positional(), 1, 1);
+    if (args.rest.size() != 1)
+        throw CliUsageError(QStringLiteral("region needs [DIR] and the territory's KOD"));
+    TDM dm(cliReportFolders(args.dir));
+    const QString& kod = args.rest.at(0);
     TOrganisationCard card(dm);
     std::optional<TTerritory> chosen;
     if (card.selectKobl(kod.left(2)))
-        chosen = TRegionPicker(dm.ProgramDir(), card.selectedKobl()).Find(kod);
+        chosen = TRegionPicker(dm.ResourceDir(), card.selectedKobl()).Find(kod);
     if (!chosen)
         throw F2tpError(QStringLiteral("No district or city has the code ") + kod);
     card.ChooseTerritory(*chosen);
@@ -114,8 +113,8 @@ int regionCommand(const QStringList& args, CliContext& ctx)
 }
 
 const CliRegistration
-    cardRegistration("card", "card DIR [--inn-part TEXT] [--subdivision TEXT] [COLUMN=VALUE...]",
+    cardRegistration("card", "card [DIR] [--inn-part TEXT] [--subdivision TEXT] [COLUMN=VALUE...]",
                      cardCommand);
-const CliRegistration regionRegistration("region", "region DIR KOD", regionCommand);
+const CliRegistration regionRegistration("region", "region [DIR] KOD", regionCommand);
 
 } // namespace

@@ -9,7 +9,7 @@
 #include <QTextStream>
 
 #include "CheckForm.h"
-#include "CliCommand.h"
+#include "CliArgs.h"
 #include "CliSession.h"
 #include "ControlProtocol.h"
 #include "FormFindings.h"
@@ -47,18 +47,11 @@ private:
     QString m_xlsx;
 };
 
-// Removes "option VALUE" from the arguments and gives the value as an
-// absolute file name; empty when the option is not there.
-QString takeFileOption(QStringList& args, const QString& option, const QString& usage)
+// The value of "option FILE" as an absolute file name; empty when not given.
+QString takeFileOption(CliArgs& args, const QString& option)
 {
-    const qsizetype at = args.indexOf(option);
-    if (at < 0)
-        return QString();
-    if (at + 1 >= args.size())
-        throw CliUsageError(usage);
-    const QString value = args.at(at + 1);
-    args.remove(at, 2);
-    return QDir::current().absoluteFilePath(value);
+    const std::optional<QString> value = args.value(option);
+    return value ? QDir::current().absoluteFilePath(*value) : QString();
 }
 
 QString kindName(TFindingKind kind)
@@ -116,18 +109,25 @@ QByteArray findingsJson(const QList<TFinding>& findings)
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 
+// The report folder DIR when given, alone on the line.
+QString onlyReportFolder(const CliArgs& args, const char* command)
+{
+    const CliReportArgs split = CliReportArgs::split(args.positional(), 0, 0);
+    if (!split.rest.isEmpty())
+        throw CliUsageError(QString::fromLatin1(command) +
+                            QStringLiteral(" takes the report folder only"));
+    return split.dir;
+}
+
 // Every finding on standard output, one a line or as JSON; what the program
 // would show (the warning of a tolerated difference, the check's error) goes
 // to standard error as before, and the status is the check's.
-int checkCommand(const QStringList& args, CliContext& ctx)
+int checkCommand(const QStringList& rawArgs, CliContext& ctx)
 {
-    QStringList rest = args;
-    const bool json = rest.removeAll(QStringLiteral("--json")) > 0;
-    const QString xlsx = takeFileOption(rest, QStringLiteral("--xlsx"),
-                                        QStringLiteral("check needs a file after --xlsx"));
-    if (rest.size() != 1)
-        throw CliUsageError(QStringLiteral("check needs the program folder"));
-    TCliSession session(rest.at(0));
+    CliArgs args(rawArgs);
+    const bool json = args.flag(QStringLiteral("--json"));
+    const QString xlsx = takeFileOption(args, QStringLiteral("--xlsx"));
+    TCliSession session(onlyReportFolder(args, "check"));
     ctx.err.flush();
     int status = 0;
     try {
@@ -153,28 +153,27 @@ int checkCommand(const QStringList& args, CliContext& ctx)
     return status;
 }
 
-int protocolCommand(const QStringList& args, CliContext& ctx)
+int protocolCommand(const QStringList& rawArgs, CliContext& ctx)
 {
-    QStringList rest = args;
-    const QString usage = QStringLiteral("protocol needs --pdf OUT or --xlsx OUT");
-    const QString pdf = takeFileOption(rest, QStringLiteral("--pdf"), usage);
-    const QString xlsx = takeFileOption(rest, QStringLiteral("--xlsx"), usage);
+    CliArgs args(rawArgs);
+    const QString pdf = takeFileOption(args, QStringLiteral("--pdf"));
+    const QString xlsx = takeFileOption(args, QStringLiteral("--xlsx"));
     if (pdf.isEmpty() && xlsx.isEmpty())
-        throw CliUsageError(usage);
-    if (rest.removeAll(QStringLiteral("--no-engine")) > 0)
+        throw CliUsageError(QStringLiteral("protocol needs --pdf OUT or --xlsx OUT"));
+    const bool noEngine = args.flag(QStringLiteral("--no-engine"));
+    const QString dir = onlyReportFolder(args, "protocol");
+    if (noEngine)
         UnloadReportEngine();
-    if (rest.size() != 1)
-        throw CliUsageError(QStringLiteral("protocol needs the program folder"));
-    TCliSession session(rest.at(0));
+    TCliSession session(dir);
     FilePresenter presenter(pdf, xlsx);
     ctx.err.flush();
     ShowControlProtocol(session.dm());
     return 0;
 }
 
-const CliRegistration checkRegistration("check", "check DIR [--json] [--xlsx OUT]", checkCommand);
+const CliRegistration checkRegistration("check", "check [DIR] [--json] [--xlsx OUT]", checkCommand);
 const CliRegistration protocolRegistration("protocol",
-                                           "protocol DIR [--pdf OUT] [--xlsx OUT] [--no-engine]",
+                                           "protocol [DIR] [--pdf OUT] [--xlsx OUT] [--no-engine]",
                                            protocolCommand);
 
 } // namespace

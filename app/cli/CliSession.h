@@ -8,9 +8,9 @@
 #include "Report.h"
 #include "ReportSections.h"
 
-// The data module on a program folder with the sections loaded, as after the
-// desktop program's start. A folder that does not exist fails with
-// "No such program folder: DIR".
+// The data module on a report folder with the sections loaded, as after the
+// desktop program's start; dir empty: the user's report (cliReportFolders).
+// A folder that does not exist fails with "No such program folder: DIR".
 class TCliSession
 {
 public:

@@ -1,5 +1,6 @@
 #include "CliText.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QStringList>
 #include <QTextStream>
@@ -47,9 +48,12 @@ void cliPrintTable(TozMemoryData& table, QTextStream& out)
     }
 }
 
-QString cliProgramFolder(const QString& dir)
+TProgramFolders cliReportFolders(const QString& dir)
 {
-    if (dir.isEmpty() || !QDir(dir).exists())
+    const QString programDir = QCoreApplication::applicationDirPath();
+    if (dir.isEmpty())
+        return LocateProgramFolders(programDir);
+    if (!QDir(dir).exists())
         throw F2tpError(QStringLiteral("No such program folder: ") + dir);
-    return QDir(dir).absolutePath();
+    return FoldersOfReport(QDir(dir).absolutePath(), programDir);
 }

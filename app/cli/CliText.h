@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "ProgramFolders.h"
+
 class QTextStream;
 class TozMemoryData;
 
@@ -13,6 +15,9 @@ QString cliEscaped(const QString& text);
 // with the texts the program shows. Moves the table's cursor.
 void cliPrintTable(TozMemoryData& table, QTextStream& out);
 
-// The absolute path of an existing program folder; fails with
-// "No such program folder: DIR".
-QString cliProgramFolder(const QString& dir);
+// The folders f2tp-cli works on. dir empty: the report of the desktop program
+// of the same user, with the program's resources. Otherwise dir is the report
+// folder, taking its classifiers and templates from there when it holds them
+// and from the program's resources when not; a folder that does not exist
+// fails with "No such program folder: DIR".
+TProgramFolders cliReportFolders(const QString& dir);

@@ -2,65 +2,29 @@
 
 #include <QTextStream>
 
-#include "CliCommand.h"
-
-namespace {
-
-// The value after the option, removed from the arguments with it; empty when
-// the option is absent.
-QString takeOption(QStringList& args, const QString& name)
-{
-    const qsizetype at = args.indexOf(name);
-    if (at < 0)
-        return QString();
-    if (at + 1 >= args.size())
-        throw CliUsageError(name + QStringLiteral(" needs a value"));
-    const QString value = args.at(at + 1);
-    args.remove(at, 2);
-    return value;
-}
-
-template <class Value>
-Value choose(const QString& option, const QString& value,
-             std::initializer_list<std::pair<const char*, Value>> choices)
-{
-    QStringList names;
-    for (const auto& [name, result] : choices) {
-        if (value == QLatin1String(name))
-            return result;
-        names << QString::fromLatin1(name);
-    }
-    throw CliUsageError(option + QStringLiteral(" takes ") + names.join(QStringLiteral(", ")));
-}
-
-} // namespace
+#include "CliArgs.h"
 
 TCliUserInterface::TCliUserInterface(QTextStream& err)
     : m_err(err)
 {
 }
 
-QStringList TCliUserInterface::takeOptions(QStringList args)
+void TCliUserInterface::takeOptions(CliArgs& args)
 {
-    const QString answer = takeOption(args, QStringLiteral("--answer"));
-    if (!answer.isEmpty())
-        m_answer = choose<TAnswer>(
-            QStringLiteral("--answer"), answer,
-            {{"yes", TAnswer::Yes}, {"no", TAnswer::No}, {"cancel", TAnswer::Cancel}});
-    m_cancelNitrogenOxide = args.removeAll(QStringLiteral("--cancel-nitrogen-dialog")) > 0;
+    if (const auto answer = args.choice<TAnswer>(
+            QStringLiteral("--answer"),
+            {{"yes", TAnswer::Yes}, {"no", TAnswer::No}, {"cancel", TAnswer::Cancel}}))
+        m_answer = *answer;
+    m_cancelNitrogenOxide = args.flag(QStringLiteral("--cancel-nitrogen-dialog"));
     for (const QString& option : {QStringLiteral("--on-bad-value"), QStringLiteral("--on-error")}) {
-        const QString skip = takeOption(args, option);
-        if (!skip.isEmpty())
-            m_skipAnswer = choose<TSkipAnswer>(option, skip,
-                                               {{"skip", TSkipAnswer::Skip},
-                                                {"skip-all", TSkipAnswer::SkipAll},
-                                                {"abort", TSkipAnswer::Abort}});
+        if (const auto skip = args.choice<TSkipAnswer>(option, {{"skip", TSkipAnswer::Skip},
+                                                                {"skip-all", TSkipAnswer::SkipAll},
+                                                                {"abort", TSkipAnswer::Abort}}))
+            m_skipAnswer = *skip;
     }
-    const QString replace = takeOption(args, QStringLiteral("--replace"));
-    if (!replace.isEmpty())
-        m_replace =
-            choose<bool>(QStringLiteral("--replace"), replace, {{"yes", true}, {"no", false}});
-    return args;
+    if (const auto replace =
+            args.choice<bool>(QStringLiteral("--replace"), {{"yes", true}, {"no", false}}))
+        m_replace = *replace;
 }
 
 void TCliUserInterface::write(const QString& caption, const QString& text)

@@ -4,6 +4,7 @@
 
 #include "UserInterface.h"
 
+class CliArgs;
 class QTextStream;
 
 // f2tp-cli's user interface: what the program would show goes to standard
@@ -24,7 +25,7 @@ public:
 
     // Takes the options above out of the arguments; a bad value throws
     // CliUsageError.
-    QStringList takeOptions(QStringList args);
+    void takeOptions(CliArgs& args);
 
     void showError(const QString& text) override;
     void showApplicationError(const QString& text) override;

@@ -4,7 +4,7 @@
 #include <QTextStream>
 
 #include "CheckForm.h"
-#include "CliCommand.h"
+#include "CliArgs.h"
 #include "CliText.h"
 #include "Export.h"
 #include "MDM.h"
@@ -15,18 +15,17 @@ namespace {
 // The export window's title, which the archive's name carries.
 const QString kExportFormTitle = QStringLiteral("Форма 2-тп (воздух)");
 
-int exportCommand(const QStringList& args, CliContext& ctx)
+int exportCommand(const QStringList& rawArgs, CliContext& ctx)
 {
-    QStringList rest = args;
-    const qsizetype at = rest.indexOf(QStringLiteral("--to"));
-    if (at < 0 || at + 1 >= rest.size())
+    CliArgs args(rawArgs);
+    const std::optional<QString> folder = args.value(QStringLiteral("--to"));
+    if (!folder)
         throw CliUsageError(QStringLiteral("export needs --to FOLDER"));
-    const QString folder = rest.at(at + 1);
-    rest.remove(at, 2);
-    if (rest.size() != 1)
-        throw CliUsageError(QStringLiteral("export needs the program folder"));
+    const CliReportArgs split = CliReportArgs::split(args.positional(), 0, 0);
+    if (!split.rest.isEmpty())
+        throw CliUsageError(QStringLiteral("export takes the report folder only"));
 
-    TDM dm(cliProgramFolder(rest.at(0)));
+    TDM dm(cliReportFolders(split.dir));
     TReportSections logic(dm);
     logic.ReadSettings();
     logic.LoadSections();
@@ -41,11 +40,11 @@ int exportCommand(const QStringList& args, CliContext& ctx)
         return 1;
     }
     TExport exporter(dm, kExportFormTitle);
-    exporter.setFolder(folder);
+    exporter.setFolder(*folder);
     ctx.out << QDir::toNativeSeparators(exporter.ExportData()) << '\n';
     return 0;
 }
 
-const CliRegistration exportRegistration("export", "export DIR --to FOLDER", exportCommand);
+const CliRegistration exportRegistration("export", "export [DIR] --to FOLDER", exportCommand);
 
 } // namespace

@@ -3,7 +3,7 @@
 // --on-error (abort when not given); a failed import changes no file.
 #include <QTextStream>
 
-#include "CliCommand.h"
+#include "CliArgs.h"
 #include "CliText.h"
 #include "MDM.h"
 #include "ReportSections.h"
@@ -11,11 +11,12 @@
 
 namespace {
 
-int importCommand(const QStringList& args, CliContext& ctx)
+int importCommand(const QStringList& rawArgs, CliContext& ctx)
 {
-    if (args.size() != 2)
-        throw CliUsageError(QStringLiteral("import needs DIR and SOURCE"));
-    TDM dm(cliProgramFolder(args.at(0)));
+    const CliReportArgs args = CliReportArgs::split(CliArgs(rawArgs).positional(), 1, 1);
+    if (args.rest.size() != 1)
+        throw CliUsageError(QStringLiteral("import needs [DIR] and SOURCE"));
+    TDM dm(cliReportFolders(args.dir));
     // The report as the main window holds it when its import command runs.
     TReportSections sections(dm);
     sections.ReadSettings();
@@ -26,7 +27,7 @@ int importCommand(const QStringList& args, CliContext& ctx)
         ctx.out << fileName << '\t' << tableName << '\n';
     ctx.out.flush();
 };
-import.setPath(args.at(1));
+import.setPath(args.rest.at(0));
 import.LoadManifest();
 if (!import.ImportData())
     return 1;
@@ -34,7 +35,7 @@ return 0;
 } // namespace
 
 const CliRegistration importRegistration("import",
-                                         "import DIR SOURCE [--on-error skip|skip-all|abort]",
+                                         "import [DIR] SOURCE [--on-error skip|skip-all|abort]",
                                          importCommand);
 
 } // namespace

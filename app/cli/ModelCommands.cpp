@@ -4,6 +4,7 @@
 
 #include <QTextStream>
 
+#include "CliArgs.h"
 #include "CliCommand.h"
 #include "CliText.h"
 #include "Errors.h"
@@ -32,24 +33,19 @@ private:
 
 constexpr int kRefused = 2;
 
-// Takes "--decimal-separator X" out of the arguments; the option wins over the
+// The positional arguments after "--decimal-separator X", which wins over the
 // environment variable F2TP_DECIMAL_SEPARATOR, both over the locale.
-QStringList applyDecimalSeparator(QStringList args)
+QStringList applyDecimalSeparator(const QStringList& rawArgs)
 {
-    QString separator = qEnvironmentVariable("F2TP_DECIMAL_SEPARATOR");
-    const qsizetype at = args.indexOf(QStringLiteral("--decimal-separator"));
-    if (at >= 0) {
-        if (at + 1 >= args.size())
-            throw CliUsageError(QStringLiteral("--decimal-separator needs one character"));
-        separator = args.at(at + 1);
-        args.remove(at, 2);
-    }
+    CliArgs args(rawArgs);
+    const QString separator = args.value(QStringLiteral("--decimal-separator"))
+                                  .value_or(qEnvironmentVariable("F2TP_DECIMAL_SEPARATOR"));
     if (!separator.isEmpty()) {
         if (separator.size() != 1)
             throw CliUsageError(QStringLiteral("The decimal separator must be one character"));
         FormatSettings::setDecimalSeparator(separator.at(0));
     }
-    return args;
+    return args.positional();
 }
 
 int toInteger(const QString& text, const char* what)
@@ -84,8 +80,9 @@ template <class Operation> void refusable(Operation&& operation, const QString& 
 class ModelSession
 {
 public:
-    explicit ModelSession(const QString& programDir)
-        : m_dm(cliProgramFolder(programDir))
+    // dir empty: the user's report.
+    explicit ModelSession(const QString& dir)
+        : m_dm(cliReportFolders(dir))
         , m_logic(m_dm)
     {
         m_logic.ReadSettings();
@@ -146,10 +143,10 @@ QString rowMissing(int section, int row)
 
 int sectionsCommand(const QStringList& rawArgs, CliContext& ctx)
 {
-    const QStringList args = applyDecimalSeparator(rawArgs);
-    if (args.size() != 1)
-        throw CliUsageError(QStringLiteral("sections needs the program folder"));
-    ModelSession session(args.at(0));
+    const CliReportArgs args = CliReportArgs::split(applyDecimalSeparator(rawArgs), 0, 0);
+    if (!args.rest.isEmpty())
+        throw CliUsageError(QStringLiteral("sections takes the report folder only"));
+    ModelSession session(args.dir);
     // Saved first: printing walks the rows and changes nothing.
     session.finish();
     for (int section = 1; section <= 5; ++section) {
@@ -163,14 +160,14 @@ int sectionsCommand(const QStringList& rawArgs, CliContext& ctx)
 
 int setCommand(const QStringList& rawArgs, CliContext& ctx)
 {
-    const QStringList args = applyDecimalSeparator(rawArgs);
-    if (args.size() != 5)
-        throw CliUsageError(QStringLiteral("set needs DIR SECTION ROW COLUMN TEXT"));
-    const int section = toSection(args.at(1));
-    const int row = toInteger(args.at(2), "ROW");
-    const QString& column = args.at(3);
-    const QString& text = args.at(4);
-    return runEdit(args.at(0), ctx, [&](ModelSession& session) {
+    const CliReportArgs args = CliReportArgs::split(applyDecimalSeparator(rawArgs), 4, 4);
+    if (args.rest.size() != 4)
+        throw CliUsageError(QStringLiteral("set needs [DIR] SECTION ROW COLUMN TEXT"));
+    const int section = toSection(args.rest.at(0));
+    const int row = toInteger(args.rest.at(1), "ROW");
+    const QString& column = args.rest.at(2);
+    const QString& text = args.rest.at(3);
+    return runEdit(args.dir, ctx, [&](ModelSession& session) {
         TozMemoryData& table = session.dm().sectionTable(section);
         TField& field = table.fieldByName(column);
         if (!TReportSections::ColumnEditable(section, field.fieldName()))
@@ -199,13 +196,14 @@ int setCommand(const QStringList& rawArgs, CliContext& ctx)
 
 int pollutantCommand(const QStringList& rawArgs, CliContext& ctx)
 {
-    const QStringList args = applyDecimalSeparator(rawArgs);
-    if (args.size() != 2 && args.size() != 3)
-        throw CliUsageError(QStringLiteral("pollutant needs DIR CODE [ROW]"));
-    const int code = toInteger(args.at(1), "CODE");
-    const std::optional<int> row =
-        args.size() == 3 ? std::optional<int>(toInteger(args.at(2), "ROW")) : std::nullopt;
-    return runEdit(args.at(0), ctx, [&](ModelSession& session) {
+    const CliReportArgs args = CliReportArgs::split(applyDecimalSeparator(rawArgs), 1, 2);
+    if (args.rest.size() != 1 && args.rest.size() != 2)
+        throw CliUsageError(QStringLiteral("pollutant needs [DIR] CODE [ROW]"));
+    const int code = toInteger(args.rest.at(0), "CODE");
+    const std::optional<int> row = args.rest.size() == 2
+                                       ? std::optional<int>(toInteger(args.rest.at(1), "ROW"))
+                                       : std::nullopt;
+    return runEdit(args.dir, ctx, [&](ModelSession& session) {
         TozMemoryData& table = session.dm().R2Table();
         if (row) {
             if (!session.go(2, *row))
@@ -224,12 +222,12 @@ int pollutantCommand(const QStringList& rawArgs, CliContext& ctx)
 
 int deleteCommand(const QStringList& rawArgs, CliContext& ctx)
 {
-    const QStringList args = applyDecimalSeparator(rawArgs);
-    if (args.size() != 3)
-        throw CliUsageError(QStringLiteral("delete needs DIR SECTION ROW"));
-    const int section = toSection(args.at(1));
-    const int row = toInteger(args.at(2), "ROW");
-    return runEdit(args.at(0), ctx, [&](ModelSession& session) {
+    const CliReportArgs args = CliReportArgs::split(applyDecimalSeparator(rawArgs), 2, 2);
+    if (args.rest.size() != 2)
+        throw CliUsageError(QStringLiteral("delete needs [DIR] SECTION ROW"));
+    const int section = toSection(args.rest.at(0));
+    const int row = toInteger(args.rest.at(1), "ROW");
+    return runEdit(args.dir, ctx, [&](ModelSession& session) {
         if (!session.go(section, row))
             throw F2tpError(rowMissing(section, row));
         const QString refused =
@@ -248,13 +246,13 @@ int deleteCommand(const QStringList& rawArgs, CliContext& ctx)
     });
 }
 
-const CliRegistration sectionsRegistration("sections", "sections DIR [--decimal-separator C]",
+const CliRegistration sectionsRegistration("sections", "sections [DIR] [--decimal-separator C]",
                                            sectionsCommand);
 const CliRegistration
-    setRegistration("set", "set DIR SECTION ROW COLUMN TEXT [--decimal-separator C]", setCommand);
-const CliRegistration pollutantRegistration("pollutant", "pollutant DIR CODE [ROW]",
+    setRegistration("set", "set [DIR] SECTION ROW COLUMN TEXT [--decimal-separator C]", setCommand);
+const CliRegistration pollutantRegistration("pollutant", "pollutant [DIR] CODE [ROW]",
                                             pollutantCommand);
-const CliRegistration deleteRegistration("delete", "delete DIR SECTION ROW [--answer yes|no]",
+const CliRegistration deleteRegistration("delete", "delete [DIR] SECTION ROW [--answer yes|no]",
                                          deleteCommand);
 
 } // namespace

@@ -5,7 +5,7 @@
 #include <QTextStream>
 
 #include "CheckForm.h"
-#include "CliCommand.h"
+#include "CliArgs.h"
 #include "CliSession.h"
 #include "Errors.h"
 #include "PrintJobs.h"
@@ -14,42 +14,25 @@
 
 namespace {
 
-QString takeValue(QStringList& args, const QString& option)
-{
-    const qsizetype at = args.indexOf(option);
-    if (at < 0)
-        return QString();
-    if (at + 1 >= args.size())
-        throw CliUsageError(option + QStringLiteral(" needs a value"));
-    const QString value = args.at(at + 1);
-    args.remove(at, 2);
-    return value;
-}
-
-TPrintVariant variantOf(const QString& text)
-{
-    if (text == QLatin1String("0"))
-        return TPrintVariant::Form;
-    if (text == QLatin1String("1"))
-        return TPrintVariant::Statistics;
-    if (text == QLatin1String("2"))
-        return TPrintVariant::Order441;
-    throw CliUsageError(QStringLiteral("--variant takes 0, 1 or 2"));
-}
-
 // The form is checked here, once, so a failed check prints its own message and
 // writes no protocol either; the file is written only when the job has succeeded.
-int printCommand(const QStringList& args, CliContext& ctx)
+int printCommand(const QStringList& rawArgs, CliContext& ctx)
 {
-    QStringList rest = args;
-    const TPrintVariant variant = variantOf(takeValue(rest, QStringLiteral("--variant")));
-    const QString pdf = takeValue(rest, QStringLiteral("--pdf"));
-    const QString xlsx = takeValue(rest, QStringLiteral("--xlsx"));
+    CliArgs args(rawArgs);
+    const std::optional<TPrintVariant> variant =
+        args.choice<TPrintVariant>(QStringLiteral("--variant"), {{"0", TPrintVariant::Form},
+                                                                 {"1", TPrintVariant::Statistics},
+                                                                 {"2", TPrintVariant::Order441}});
+    if (!variant)
+        throw CliUsageError(QStringLiteral("--variant takes 0, 1 or 2"));
+    const QString pdf = args.value(QStringLiteral("--pdf")).value_or(QString());
+    const QString xlsx = args.value(QStringLiteral("--xlsx")).value_or(QString());
     if (pdf.isEmpty() && xlsx.isEmpty())
         throw CliUsageError(QStringLiteral("print needs --pdf OUT or --xlsx OUT"));
-    if (rest.size() != 1)
-        throw CliUsageError(QStringLiteral("print needs the program folder"));
-    TCliSession session(rest.at(0));
+    const CliReportArgs split = CliReportArgs::split(args.positional(), 0, 0);
+    if (!split.rest.isEmpty())
+        throw CliUsageError(QStringLiteral("print takes the report folder only"));
+    TCliSession session(split.dir);
     ctx.err.flush();
     try {
         CheckForm(session.dm());
@@ -59,7 +42,7 @@ int printCommand(const QStringList& args, CliContext& ctx)
     }
     TKeptReport kept;
     TPrintJobs jobs(session.dm());
-    if (jobs.PrintCheckedForm(variant) != TPrintOutcome::Done)
+    if (jobs.PrintCheckedForm(*variant) != TPrintOutcome::Done)
         return 0;
     if (!kept.report())
         throw F2tpError(QStringLiteral("Нет модуля печати: отчет не построен"));
@@ -72,7 +55,7 @@ int printCommand(const QStringList& args, CliContext& ctx)
 }
 
 const CliRegistration printRegistration(
-    "print", "print DIR --variant 0|1|2 [--pdf OUT] [--xlsx OUT] [--cancel-nitrogen-dialog]",
+    "print", "print [DIR] --variant 0|1|2 [--pdf OUT] [--xlsx OUT] [--cancel-nitrogen-dialog]",
     printCommand);
 
 } // namespace

@@ -8,6 +8,7 @@
 #include <QGuiApplication>
 #include <QTextStream>
 
+#include "CliArgs.h"
 #include "CliUserInterface.h"
 #include "Errors.h"
 #include "RepProcExt.h"
@@ -56,6 +57,8 @@ int main(int argc, char* argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     qInstallMessageHandler(dropQtNotes);
     QGuiApplication app(argc, argv);
+    // The name of the user's report folder, shared with the desktop program.
+    QCoreApplication::setApplicationName(QStringLiteral("f2tp"));
     LoadReportEngine();
     QTextStream out(stdout);
     QTextStream err(stderr);
@@ -78,8 +81,10 @@ int main(int argc, char* argv[])
     }
     args.removeFirst();
     try {
-        args = ui.takeOptions(args);
-        const int status = it->second.handler(args, ctx);
+        // The options every command takes; the command parses the rest.
+        CliArgs common(args);
+        ui.takeOptions(common);
+        const int status = it->second.handler(common.remaining(), ctx);
         out.flush();
         return status;
     } catch (const CliUsageError& e) {

@@ -17,10 +17,12 @@
 #include <QTimer>
 #include <QtTest>
 
+#include "AboutNew.h"
 #include "AppErrors.h"
 #include "Cp1251.h"
 #include "DataControls.h"
 #include "DataSetModel.h"
+#include "DesktopLauncher.h"
 #include "Errors.h"
 #include "FormatSettings.h"
 #include "HeaderCaptions.h"
@@ -96,6 +98,20 @@ void typeIntoCell(TOZGrid* grid, int row, int column, const QString& text)
     QTest::keyClick(editor, Qt::Key_Return);
 }
 
+// Takes the addresses the program hands to the desktop.
+class RecordingLauncher final : public TDesktopLauncher
+{
+public:
+    bool openUrl(const QUrl& url) override
+    {
+        urls.append(url);
+        return true;
+    }
+    void showCompiledHelp(const QString&, QWidget*) override {}
+
+    QList<QUrl> urls;
+};
+
 } // namespace
 
 class TestMain : public QObject
@@ -117,6 +133,8 @@ private Q_SLOTS:
     void ctrlDeleteRemovesOnlyTheAddedMeasure();
     void yearFieldRejectsWrongYears();
     void closingWritesSectionsAndSettings();
+    void failedSaveAtCloseKeepsTheWindowAndTheValue();
+    void reportFolderIsNamedAndOpened();
     void headerCaptionsStandOverTheirColumns();
     void measureTextBoxEditsTheMeasureName();
     void unhandledErrorsReachTheErrorDisplay();
@@ -542,6 +560,54 @@ void TestMain::closingWritesSectionsAndSettings()
     const QString settings = readCp1251(m_program->path() + QStringLiteral("2tp.ini"));
     QVERIFY(settings.contains(QStringLiteral("YEAR=2003")));
     QVERIFY(settings.contains(QStringLiteral("PATH=C:\\Отчеты")));
+}
+
+void TestMain::failedSaveAtCloseKeepsTheWindowAndTheValue()
+{
+    TF2tpForm* form = openWindow();
+    QVERIFY(form);
+    typeIntoCell(form->grid(1), 3, 3, QStringLiteral("12,5"));
+    // Section 1's file cannot be written: a folder stands in its place.
+    const QString blocked = m_program->dataFile(QStringLiteral("F2TPR1.xml"));
+    QVERIFY(QDir().mkpath(blocked));
+
+    QVERIFY(!form->close());
+    QTest::qWait(50);
+    QVERIFY(!m_form.isNull());
+    QVERIFY(form->isVisible());
+    QCOMPARE(m_recorder->applicationErrors.size(), 1);
+    QCOMPARE(form->grid(1)->dataModel()->rowFieldText(3, QStringLiteral("C2"), false),
+             QStringLiteral("12,5"));
+
+    // The cause mended, the window closes and the value is in the file.
+    QVERIFY(QDir(blocked).removeRecursively());
+    QVERIFY(form->close());
+    QTRY_VERIFY(m_form.isNull());
+    QCOMPARE(m_recorder->applicationErrors.size(), 1);
+    QVERIFY(readCp1251(blocked).contains(QStringLiteral("C2=\"12.5\"")));
+}
+
+void TestMain::reportFolderIsNamedAndOpened()
+{
+    TF2tpForm* form = openWindow();
+    QVERIFY(form);
+    QVERIFY(form->serviceMenu()->actions().contains(form->ReportFolderAct()));
+    QCOMPARE(form->ReportFolderAct()->text(), QStringLiteral("Папка отчета"));
+    RecordingLauncher launcher;
+    const ScopedDesktopLauncher scope(launcher);
+    form->ReportFolderAct()->trigger();
+    QCOMPARE(launcher.urls, QList<QUrl>{QUrl::fromLocalFile(m_dm->ReportDir())});
+
+    QString named;
+    QTimer::singleShot(0, form, [&named] {
+        auto* about = qobject_cast<TFAbout*>(QApplication::activeModalWidget());
+        if (!about)
+            return;
+        named = about->reportFolderLabel()->text();
+        about->accept();
+    });
+    form->AboutAct()->trigger();
+    QCOMPARE(named, QStringLiteral("Папка отчета: ") + QDir::toNativeSeparators(m_dm->ReportDir()));
 }
 
 void TestMain::headerCaptionsStandOverTheirColumns()

@@ -62,7 +62,7 @@ TEST_F(CatalogueTest, DialogClassifiersGetTheirColumns)
 TEST_F(CatalogueTest, FilesLieInTheDataFolderOfTheProgram)
 {
     load();
-    EXPECT_EQ(dm->ProgramDir(), folder->path());
+    EXPECT_EQ(dm->ResourceDir(), folder->path());
     EXPECT_EQ(dm->R1Table().FileName(), folder->dataFile(QStringLiteral("F2TPR1.xml")));
     EXPECT_EQ(dm->SprKlzav().FileName(), dm->KLZAV().FileName());
     EXPECT_EQ(dm->PrTable().FileName(), folder->dataFile(QStringLiteral("B0002.xml")));
@@ -76,7 +76,7 @@ TEST_F(CatalogueTest, ProgramDirGetsATrailingSeparator)
 {
     const QString withoutSlash = folder->path().chopped(1);
     TDM module(withoutSlash);
-    EXPECT_EQ(module.ProgramDir(), withoutSlash + QLatin1Char('/'));
+    EXPECT_EQ(module.ResourceDir(), withoutSlash + QLatin1Char('/'));
     EXPECT_TRUE(module.KLZAV().active());
     EXPECT_TRUE(module.PrTable().active());
     EXPECT_TRUE(module.spisokkr().active());
