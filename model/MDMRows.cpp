@@ -2,6 +2,9 @@
 // and use marks of section 2, the added row of section 4.
 #include "MDM.h"
 
+#include <deque>
+#include <map>
+
 #include "MDMGuard.h"
 #include "ObFunc.h"
 #include "SectionLayout.h"
@@ -28,6 +31,16 @@ void writeTotal(TozMemoryData& table, TField& field, int row, double value)
     table.edit();
     field.setAsFloat(value);
     table.post();
+}
+
+// The stored column of a field; fails as fieldByName does for an unknown one.
+int storedColumn(const TozMemoryData& table, const QString& name)
+{
+    const QString field = table.fieldByName(name).fieldName();
+    for (qsizetype i = 0; i < table.fieldDefs().size(); ++i)
+        if (table.fieldDefs().at(i).name.compare(field, Qt::CaseInsensitive) == 0)
+            return int(i);
+    table.databaseError(QStringLiteral("Поле '%1' не найдено").arg(name));
 }
 
 } // namespace
@@ -105,15 +118,47 @@ void TDM::MarkPollutant(int code, int value)
 void TDM::MarkSection2Pollutants()
 {
     TControlsDisabler disabler(m_r2Table);
+    if (!m_sprKlzav.active()) {
+        runThenRestore([&] { m_r2Table.first(); }, [&] { m_r2Table.first(); });
+        return;
+    }
+    // Marking pollutant by pollutant under the filter would run the filter
+    // over the classifier for every row. The filter hides exactly the marked
+    // records, so each row takes the first record of its code still unmarked,
+    // in list order, as the filtered search would find it.
+    const bool wasFiltered = m_sprKlzav.filtered();
+    m_sprKlzav.setFiltered(false);
     runThenRestore(
         [&] {
-            m_r2Table.first();
-            while (!m_r2Table.eof()) {
-                MarkPollutant(m_r2Table.fieldByName(kC1).asInteger(), 1);
-                m_r2Table.next();
+            // Neither table has scroll handlers, and section 2's computed
+            // columns only repeat the report context and the name, so the
+            // stored values read in list order are what walks would show.
+            std::map<int, std::deque<TBookmark>> unmarked;
+            const int code = storedColumn(m_sprKlzav, QStringLiteral("KDZV"));
+            const int mark = storedColumn(m_sprKlzav, QStringLiteral("PRIZN"));
+            for (int i = 0; i < m_sprKlzav.recordCount(); ++i) {
+                const TozMemoryRecord& record = m_sprKlzav.record(i);
+                if (record.value(mark).toInt() == 0)
+                    unmarked[record.value(code).toInt()].push_back(record.ID());
+            }
+            const int rowCode = storedColumn(m_r2Table, kC1);
+            TField& markField = m_sprKlzav.fieldByName(QStringLiteral("PRIZN"));
+            for (int i = 0; i < m_r2Table.recordCount(); ++i) {
+                const int pollutant = m_r2Table.record(i).value(rowCode).toInt();
+                const auto it = unmarked.find(pollutant);
+                if (pollutant <= 0 || it == unmarked.end() || it->second.empty())
+                    continue;
+                m_sprKlzav.gotoBookmark(it->second.front());
+                it->second.pop_front();
+                m_sprKlzav.edit();
+                markField.setAsInteger(1);
+                m_sprKlzav.post();
             }
         },
-        [&] { m_r2Table.first(); });
+        [&] {
+            m_r2Table.first();
+            m_sprKlzav.setFiltered(wasFiltered);
+        });
 }
 
 void TDM::RenumberSection2(TozMemoryData& table)

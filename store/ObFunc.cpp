@@ -8,6 +8,7 @@
 
 #include "Errors.h"
 #include "UserInterface.h"
+#include "ozLocateKeys.h"
 
 namespace {
 
@@ -410,63 +411,9 @@ bool LocateRecord(TDataSet& dataSet, const QString& keyFields, const QVariant& k
     dataSet.checkBrowseMode();
     if (dataSet.isEmpty())
         return false;
-    const QList<TField*> fields = dataSet.getFieldList(keyFields);
-    QVariantList keys;
-    if (keyValues.typeId() == QMetaType::QVariantList) {
-        keys = keyValues.toList();
-        while (keys.size() < fields.size())
-            keys.append(QVariant());
-    } else {
-        for (qsizetype i = 0; i < fields.size(); ++i)
-            keys.append(keyValues);
-    }
-    const bool caseInsensitive = options.testFlag(TLocateOption::loCaseInsensitive);
-    const bool partial = options.testFlag(TLocateOption::loPartialKey);
-    for (qsizetype i = 0; i < fields.size(); ++i) {
-        if (fields.at(i)->dataType() != TFieldType::ftString || keys.at(i).isNull())
-            continue;
-        QString key = keys.at(i).toString();
-        if (caseInsensitive)
-            key = key.toUpper();
-        while (key.endsWith(QLatin1Char(' ')))
-            key.chop(1);
-        keys[i] = key;
-    }
-
+    const TLocateKeys keys(dataSet, keyFields, keyValues, options);
     const auto matches = [&] {
-        for (qsizetype i = 0; i < fields.size(); ++i) {
-            const TField& field = *fields.at(i);
-            const QVariant& key = keys.at(i);
-            if (key.isNull()) {
-                if (!field.isNull())
-                    return false;
-                continue;
-            }
-            if (field.dataType() == TFieldType::ftString) {
-                QString text = field.asString();
-                const QString k = key.toString();
-                if (partial)
-                    text = text.left(k.size());
-                if (caseInsensitive ? text.toUpper() != k : text != k)
-                    return false;
-                continue;
-            }
-            const QVariant value = field.value();
-            if (value.isNull())
-                return false;
-            bool okValue = false;
-            bool okKey = false;
-            const double a = value.toDouble(&okValue);
-            const double b = key.toDouble(&okKey);
-            if (okValue && okKey && value.typeId() != QMetaType::QString) {
-                if (a != b)
-                    return false;
-            } else if (QVariant::compare(value, key) != QPartialOrdering::Equivalent &&
-                       value.toString() != key.toString()) {
-                return false;
-            }
-        }
-        return true;
+        return keys.matchesCurrent();
     };
 
     if (matches())

@@ -64,6 +64,7 @@ void TDataSet::adoptField(std::unique_ptr<TField> field)
     if (active())
         databaseError(QStringLiteral("Cannot perform this operation on an open dataset"));
     m_fields.push_back(std::move(field));
+    forgetFieldNames();
 }
 
 void TDataSet::removeField(TField& field)
@@ -74,14 +75,33 @@ void TDataSet::removeField(TField& field)
                                  [&](const auto& f) { return f.get() == &field; });
     if (it != m_fields.end())
         m_fields.erase(it);
+    forgetFieldNames();
+}
+
+void TDataSet::forgetFieldNames() const
+{
+    m_fieldsByName.clear();
+    m_fieldLists.clear();
 }
 
 TField* TDataSet::findField(const QString& name) const
 {
+    // Handlers ask for the same few names on every record; the answers are
+    // kept until the fields or their names change.
+    constexpr qsizetype MaxRemembered = 256;
+    const auto known = m_fieldsByName.constFind(name);
+    if (known != m_fieldsByName.cend())
+        return *known;
+    TField* found = nullptr;
     for (const auto& f : m_fields)
-        if (f->fieldName().compare(name, Qt::CaseInsensitive) == 0)
-            return f.get();
-    return nullptr;
+        if (f->fieldName().compare(name, Qt::CaseInsensitive) == 0) {
+            found = f.get();
+            break;
+        }
+    if (m_fieldsByName.size() >= MaxRemembered)
+        m_fieldsByName.clear();
+    m_fieldsByName.insert(name, found);
+    return found;
 }
 
 TField& TDataSet::fieldByName(const QString& name) const
@@ -94,6 +114,10 @@ TField& TDataSet::fieldByName(const QString& name) const
 
 QList<TField*> TDataSet::getFieldList(const QString& names) const
 {
+    constexpr qsizetype MaxRemembered = 64;
+    const auto known = m_fieldLists.constFind(names);
+    if (known != m_fieldLists.cend())
+        return *known;
     QList<TField*> result;
     const QStringList parts = names.split(QLatin1Char(';'));
     for (const QString& part : parts) {
@@ -102,6 +126,9 @@ QList<TField*> TDataSet::getFieldList(const QString& names) const
             continue;
         result.append(&fieldByName(name));
     }
+    if (m_fieldLists.size() >= MaxRemembered)
+        m_fieldLists.clear();
+    m_fieldLists.insert(names, result);
     return result;
 }
 
@@ -205,6 +232,7 @@ void TDataSet::createDefaultFields()
         m_defaultFields.push_back(f.get());
         m_fields.push_back(std::move(f));
     }
+    forgetFieldNames();
 }
 
 void TDataSet::removeDefaultFields()
@@ -216,6 +244,12 @@ void TDataSet::removeDefaultFields()
             m_fields.erase(it);
     }
     m_defaultFields.clear();
+    forgetFieldNames();
+}
+
+int TDataSet::storedIndex(const TField& field)
+{
+    return field.fieldKind() == TFieldKind::fkData ? field.m_bufferIndex : -1;
 }
 
 void TDataSet::bindFields()

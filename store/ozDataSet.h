@@ -7,6 +7,7 @@
 #include <vector>
 
 #include <QFlags>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QVariant>
@@ -310,6 +311,9 @@ protected:
     int storedFieldCount() const { return int(m_fieldDefs.size()); }
     int calcFieldCount() const { return m_calcCount; }
     bool hasCalcFields() const { return m_calcCount > 0; }
+    // Where a data field's value lies in a record's stored part; -1 for
+    // calculated and lookup fields and unbound ones.
+    static int storedIndex(const TField& field);
     void bindFields();
     void createDefaultFields();
     void removeDefaultFields();
@@ -351,8 +355,13 @@ private:
     void readCurrent();
     void cancelInsertAfterError();
 
+    // Drops the remembered answers of findField and getFieldList.
+    void forgetFieldNames() const;
+
     QString m_name;
     std::vector<std::unique_ptr<TField>> m_fields;
+    mutable QHash<QString, TField*> m_fieldsByName;
+    mutable QHash<QString, QList<TField*>> m_fieldLists;
     std::vector<TField*> m_defaultFields;
     QList<TFieldDef> m_fieldDefs;
     TDataSetState m_state = TDataSetState::dsInactive;

@@ -129,6 +129,7 @@ TField::~TField() = default;
 void TField::setFieldName(const QString& name)
 {
     m_fieldName = name;
+    m_dataSet.forgetFieldNames();
 }
 
 QString TField::componentName() const

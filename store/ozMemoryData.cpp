@@ -1,19 +1,23 @@
 #include "ozMemoryData.h"
 
 #include <algorithm>
+#include <optional>
 
 #include <QCollator>
 #include <QDate>
 #include <QDateTime>
 #include <QFileInfo>
+#include <QHash>
 #include <QLocale>
 #include <QTime>
 
+#include "Cp1251.h"
 #include "DSToXML.h"
 #include "Errors.h"
 #include "FormatSettings.h"
 #include "ObFunc.h"
 #include "UserInterface.h"
+#include "ozLocateKeys.h"
 
 namespace {
 
@@ -72,6 +76,18 @@ private:
 
 } // namespace
 
+struct TozMemoryData::KeyIndex
+{
+    int def = -1;
+    bool text = false;
+    bool caseInsensitive = false;
+    // A stored value the index cannot hold (kept aside): searches scan.
+    bool usable = true;
+    int firstNull = -1;
+    QHash<double, int> numbers;
+    QHash<QString, int> texts;
+};
+
 // ---------------------------------------------------------------- TozMemoryRecord
 
 TozMemoryRecord::TozMemoryRecord(TozMemoryData& owner, qint32 id, TozRow row)
@@ -110,6 +126,7 @@ void TozMemoryRecord::setIndex(int index)
     records.erase(records.begin() + from);
     records.insert(records.begin() + index, std::move(self));
     m_owner.invalidateRows();
+    m_owner.dropKeyIndex();
 }
 
 // ---------------------------------------------------------------- TozMemoryData
@@ -180,84 +197,126 @@ void TozMemoryData::AssignAutoIncValues(TRecordBuffer& buffer)
         ++m_autoInc;
 }
 
+namespace {
+
+int sign(int value)
+{
+    return value < 0 ? -1 : (value > 0 ? 1 : 0);
+}
+
+template <class T> int compareNumbers(T x, T y)
+{
+    return x < y ? -1 : (x > y ? 1 : 0);
+}
+
+int compareTexts(QCollator& collator, const QString& a, const QString& b, bool caseInsensitive)
+{
+    collator.setCaseSensitivity(caseInsensitive ? Qt::CaseInsensitive : Qt::CaseSensitive);
+    return caseInsensitive ? collator.compare(a.toUpper(), b.toUpper()) : collator.compare(a, b);
+}
+
+// Two records' values of a sort field as the values they hold; no value
+// sorts first, and an empty text counts as no value.
+int compareValues(QCollator& collator, TFieldType type, QVariant va, QVariant vb,
+                  bool caseInsensitive)
+{
+    if (isStringType(type)) {
+        if (va.toString().isEmpty())
+            va = QVariant();
+        if (vb.toString().isEmpty())
+            vb = QVariant();
+    }
+    if (va.isNull() || vb.isNull())
+        return int(!va.isNull()) - int(!vb.isNull());
+    switch (type) {
+    case TFieldType::ftString:
+    case TFieldType::ftFixedChar:
+    case TFieldType::ftWideString:
+    case TFieldType::ftGuid:
+        return compareTexts(collator, va.toString(), vb.toString(),
+                            caseInsensitive || type == TFieldType::ftGuid);
+    case TFieldType::ftSmallint:
+    case TFieldType::ftInteger:
+    case TFieldType::ftAutoInc:
+    case TFieldType::ftWord:
+    case TFieldType::ftLargeint:
+        return compareNumbers(va.toLongLong(), vb.toLongLong());
+    case TFieldType::ftFloat:
+    case TFieldType::ftCurrency:
+    case TFieldType::ftBCD:
+        return compareNumbers(va.toDouble(), vb.toDouble());
+    case TFieldType::ftDate:
+    case TFieldType::ftTime:
+    case TFieldType::ftDateTime: {
+        const QPartialOrdering o = QVariant::compare(va, vb);
+        return o == QPartialOrdering::Less ? -1 : (o == QPartialOrdering::Greater ? 1 : 0);
+    }
+    case TFieldType::ftBoolean:
+        return int(va.toBool()) - int(vb.toBool());
+    default:
+        return 0;
+    }
+}
+
+// The same comparison on the stored bytes of numbers and Windows-1251 texts;
+// false for values it leaves to compareValues.
+bool compareStored(QCollator& collator, const TozRowLayout& layout, int def, TFieldType type,
+                   const TozRow& a, const TozRow& b, bool caseInsensitive, int& result)
+{
+    using Slot = TozRowLayout::Slot;
+    if (layout.isAside(a, def) || layout.isAside(b, def))
+        return false;
+    const Slot slot = layout.slot(def);
+    const bool number =
+        isNumericType(type) && (slot == Slot::Int32 || slot == Slot::Int64 || slot == Slot::Float);
+    const bool text = slot == Slot::Text && type != TFieldType::ftWideString && isStringType(type);
+    if (!number && !text)
+        return false;
+    const bool nullA = layout.isNull(a, def) || (text && layout.text(a, def).isEmpty());
+    const bool nullB = layout.isNull(b, def) || (text && layout.text(b, def).isEmpty());
+    if (nullA || nullB)
+        result = int(!nullA) - int(!nullB);
+    else if (text)
+        result = compareTexts(collator, Cp1251::decode(layout.text(a, def)),
+                              Cp1251::decode(layout.text(b, def)),
+                              caseInsensitive || type == TFieldType::ftGuid);
+    else if (slot == Slot::Float)
+        result = compareNumbers(layout.number(a, def), layout.number(b, def));
+    else if (type == TFieldType::ftFloat || type == TFieldType::ftCurrency ||
+             type == TFieldType::ftBCD)
+        result = compareNumbers(double(layout.integer(a, def)), double(layout.integer(b, def)));
+    else
+        result = compareNumbers(layout.integer(a, def), layout.integer(b, def));
+    return true;
+}
+
+} // namespace
+
+int TozMemoryData::sortDefIndex(int k) const
+{
+    if (k < m_sortDefs.size())
+        return m_sortDefs.at(k);
+    const QString name = m_sortFields.at(k)->fieldName();
+    for (qsizetype i = 0; i < fieldDefs().size(); ++i)
+        if (fieldDefs().at(i).name.compare(name, Qt::CaseInsensitive) == 0)
+            return int(i);
+    return -1;
+}
+
 int TozMemoryData::CompareForSort(const TozMemoryRecord& a, const TozMemoryRecord& b) const
 {
     static thread_local QCollator collator(collationLocale());
-    for (TField* f : m_sortFields) {
-        int d = -1;
-        for (qsizetype i = 0; i < fieldDefs().size(); ++i)
-            if (fieldDefs().at(i).name.compare(f->fieldName(), Qt::CaseInsensitive) == 0) {
-                d = int(i);
-                break;
-            }
+    for (qsizetype k = 0; k < m_sortFields.size(); ++k) {
+        const int d = sortDefIndex(int(k));
         if (d < 0)
             continue;
-        QVariant va = a.value(d);
-        QVariant vb = b.value(d);
-        const TFieldType type = f->dataType();
-        if (isStringType(type)) {
-            if (va.toString().isEmpty())
-                va = QVariant();
-            if (vb.toString().isEmpty())
-                vb = QVariant();
-        }
+        const TFieldType type = m_sortFields.at(k)->dataType();
         int result = 0;
-        if (va.isNull() && vb.isNull())
-            result = 0;
-        else if (va.isNull())
-            result = -1;
-        else if (vb.isNull())
-            result = 1;
-        else {
-            switch (type) {
-            case TFieldType::ftString:
-            case TFieldType::ftFixedChar:
-            case TFieldType::ftWideString:
-            case TFieldType::ftGuid: {
-                const bool ci = m_sortCaseInsensitive || type == TFieldType::ftGuid;
-                collator.setCaseSensitivity(ci ? Qt::CaseInsensitive : Qt::CaseSensitive);
-                if (ci)
-                    result = collator.compare(va.toString().toUpper(), vb.toString().toUpper());
-                else
-                    result = collator.compare(va.toString(), vb.toString());
-                break;
-            }
-            case TFieldType::ftSmallint:
-            case TFieldType::ftInteger:
-            case TFieldType::ftAutoInc:
-            case TFieldType::ftWord:
-            case TFieldType::ftLargeint: {
-                const qint64 x = va.toLongLong();
-                const qint64 y = vb.toLongLong();
-                result = x < y ? -1 : (x > y ? 1 : 0);
-                break;
-            }
-            case TFieldType::ftFloat:
-            case TFieldType::ftCurrency:
-            case TFieldType::ftBCD: {
-                const double x = va.toDouble();
-                const double y = vb.toDouble();
-                result = x < y ? -1 : (x > y ? 1 : 0);
-                break;
-            }
-            case TFieldType::ftDate:
-            case TFieldType::ftTime:
-            case TFieldType::ftDateTime: {
-                const QPartialOrdering o = QVariant::compare(va, vb);
-                result =
-                    o == QPartialOrdering::Less ? -1 : (o == QPartialOrdering::Greater ? 1 : 0);
-                break;
-            }
-            case TFieldType::ftBoolean:
-                result = int(va.toBool()) - int(vb.toBool());
-                break;
-            default:
-                result = 0;
-                break;
-            }
-        }
+        if (!compareStored(collator, m_layout, d, type, a.row(), b.row(), m_sortCaseInsensitive,
+                           result))
+            result = compareValues(collator, type, a.value(d), b.value(d), m_sortCaseInsensitive);
         if (result != 0) {
-            result = result < 0 ? -1 : 1;
+            result = sign(result);
             return m_sortDescending ? -result : result;
         }
     }
@@ -296,6 +355,7 @@ void TozMemoryData::internalOpen()
                                  .arg(fixedPart)
                                  .arg(MaxFixedPart));
     m_sortFields.clear();
+    m_sortDefs.clear();
     bindFields();
     m_layout = TozRowLayout(fieldDefs());
     m_pos = -1;
@@ -380,7 +440,9 @@ void TozMemoryData::internalClose()
     m_pos = -1;
     m_insertPos = -1;
     m_sortFields.clear();
+    m_sortDefs.clear();
     m_visible.reset();
+    dropKeyIndex();
     removeDefaultFields();
 }
 
@@ -578,8 +640,19 @@ void TozMemoryData::internalPost()
         if (index < 0)
             throw EDatabaseError(QStringLiteral("No data found"));
         m_pos = index;
-        StoreRecord(editBuffer(), index);
+        const TozMemoryRecord& record = *m_records[std::size_t(index)];
+        if (m_keyIndex) {
+            const QVariant before = m_layout.value(record.row(), m_keyIndex->def);
+            const bool asideBefore = m_layout.isAside(record.row(), m_keyIndex->def);
+            StoreRecord(editBuffer(), index);
+            if (asideBefore || m_layout.isAside(record.row(), m_keyIndex->def) ||
+                m_layout.value(record.row(), m_keyIndex->def) != before)
+                dropKeyIndex();
+        } else {
+            StoreRecord(editBuffer(), index);
+        }
     } else {
+        dropKeyIndex();
         AssignAutoIncValues(editBuffer());
         const int count = int(m_records.size());
         int index;
@@ -614,6 +687,7 @@ void TozMemoryData::internalDelete()
     const int index = indexOfId(currentBuffer().id);
     if (index < 0)
         throw EDatabaseError(QStringLiteral("No data found"));
+    dropKeyIndex();
     m_records.erase(m_records.begin() + index);
     m_pos = index;
     const int count = int(m_records.size());
@@ -661,6 +735,7 @@ bool TozMemoryData::canAppendRows() const
 void TozMemoryData::appendRow(TozRow row)
 {
     ++m_lastId;
+    dropKeyIndex();
     m_records.push_back(std::make_unique<TozMemoryRecord>(*this, m_lastId, std::move(row)));
     m_changed = true;
 }
@@ -767,6 +842,7 @@ void TozMemoryData::ClearRecords()
     for (auto it = m_records.rbegin(); it != m_records.rend(); ++it)
         it->reset();
     m_records.clear();
+    dropKeyIndex();
     resetAfterEmpty();
     setHasCurrent(false);
     initBuffer(currentBuffer());
@@ -796,6 +872,9 @@ void TozMemoryData::SortByFields(const QString& fieldNames, bool caseInsensitive
             fields.append(&f);
         }
         m_sortFields = fields;
+        m_sortDefs.clear();
+        for (qsizetype k = 0; k < fields.size(); ++k)
+            m_sortDefs.append(sortDefIndex(int(k)));
         m_sortCaseInsensitive = caseInsensitive;
         m_sortDescending = descending;
         if (!active() || m_records.empty())
@@ -806,6 +885,7 @@ void TozMemoryData::SortByFields(const QString& fieldNames, bool caseInsensitive
         std::sort(m_records.begin(), m_records.end(),
                   [this](const auto& a, const auto& b) { return CompareForSort(*a, *b) < 0; });
         m_visible.reset();
+        dropKeyIndex();
         if (currentId != NoRecordId) {
             const int index = indexOfId(currentId);
             if (index >= 0)
@@ -814,6 +894,7 @@ void TozMemoryData::SortByFields(const QString& fieldNames, bool caseInsensitive
         notifyDataSetChanged();
     } catch (...) {
         m_sortFields.clear();
+        m_sortDefs.clear();
         throw;
     }
 }
@@ -822,7 +903,22 @@ bool TozMemoryData::locate(const QString& keyFields, const QVariant& keyValues,
                            TLocateOptions options)
 {
     checkActive();
-    fire(BeforeScroll);
+    const bool beforeScroll = bool(BeforeScroll);
+    if (!beforeScroll) {
+        checkBrowseMode();
+        if (canSearchRowsDirectly() && !isEmpty()) {
+            const TLocateKeys keys(*this, keyFields, keyValues, options);
+            const QList<int> defs = storedIndexes(keys);
+            if (!defs.contains(-1)) {
+                const bool found = locateStored(keys, defs);
+                if (found)
+                    notifyDataSetChanged();
+                return found;
+            }
+        }
+    } else {
+        fire(BeforeScroll);
+    }
     const bool found = LocateRecord(*this, keyFields, keyValues, options);
     if (found) {
         notifyDataSetChanged();
@@ -835,6 +931,20 @@ QVariant TozMemoryData::lookup(const QString& keyFields, const QVariant& keyValu
                                const QString& resultFields)
 {
     checkActive();
+    if (state() == TDataSetState::dsBrowse && canSearchRowsDirectly() && !isEmpty()) {
+        std::optional<TLocateKeys> keys;
+        QList<int> defs;
+        try {
+            keys.emplace(*this, keyFields, keyValues, TLocateOptions());
+            defs = storedIndexes(*keys);
+        } catch (...) {
+            TControlsDisabler disabler(*this);
+            returnToCurrent();
+            throw;
+        }
+        if (!defs.contains(-1))
+            return lookupStored(*keys, defs, resultFields);
+    }
     QVariant result;
     TControlsDisabler disabler(*this);
     const TBookmark remembered = bookmark();
@@ -850,6 +960,167 @@ QVariant TozMemoryData::lookup(const QString& keyFields, const QVariant& keyValu
     if (bookmarkValid(remembered))
         gotoBookmark(remembered);
     return result;
+}
+
+// ---------------------------------------------------------------- searching the stored rows
+
+void TozMemoryData::dropKeyIndex()
+{
+    m_keyIndex.reset();
+}
+
+bool TozMemoryData::canSearchRowsDirectly() const
+{
+    return canReadRowsDirectly() && !m_displayBuffer;
+}
+
+bool TozMemoryData::locateStored(const TLocateKeys& keys, const QList<int>& defs)
+{
+    // The walk tests the current record first, then every record from the first.
+    if (keys.matchesCurrent())
+        return true;
+    const int index = findRow(keys, defs);
+    TControlsDisabler disabler(*this);
+    if (index < 0) {
+        returnToCurrent();
+        return false;
+    }
+    m_pos = index;
+    copyToCurrent(index);
+    setHasCurrent(true);
+    setEofBof(index == 0, false);
+    return true;
+}
+
+QVariant TozMemoryData::lookupStored(const TLocateKeys& keys, const QList<int>& defs,
+                                     const QString& resultFields)
+{
+    TControlsDisabler disabler(*this);
+    QVariant result;
+    try {
+        const int index = findRow(keys, defs);
+        if (index >= 0 && !resultFields.trimmed().isEmpty())
+            result = storedValues(*m_records[std::size_t(index)], getFieldList(resultFields));
+    } catch (...) {
+        returnToCurrent();
+        throw;
+    }
+    returnToCurrent();
+    return result;
+}
+
+QList<int> TozMemoryData::storedIndexes(const TLocateKeys& keys) const
+{
+    QList<int> result;
+    for (int i = 0; i < keys.count(); ++i)
+        result.append(storedIndex(keys.field(i)));
+    return result;
+}
+
+QVariant TozMemoryData::storedValues(const TozMemoryRecord& record,
+                                     const QList<TField*>& fields) const
+{
+    // As fieldValues reads them from a buffer loaded with the record.
+    const auto valueOf = [&](const TField* field) {
+        const int index = storedIndex(*field);
+        if (index < 0 || index >= m_layout.fieldCount())
+            return QVariant();
+        QVariant value = m_layout.value(record.row(), index);
+        if (isStringType(field->dataType()) && value.toString().isEmpty())
+            return QVariant();
+        return value;
+    };
+    if (fields.size() == 1)
+        return valueOf(fields.front());
+    QVariantList values;
+    for (const TField* field : fields)
+        values.append(valueOf(field));
+    return values;
+}
+
+void TozMemoryData::returnToCurrent()
+{
+    const int index = indexOfId(currentBuffer().id);
+    if (index >= 0) {
+        // In browse state the current buffer holds its stored record as read.
+        if (index != m_pos || !hasCurrent())
+            copyToCurrent(index);
+        m_pos = index;
+        setHasCurrent(true);
+    }
+    setEofBof(false, false);
+}
+
+int TozMemoryData::findRow(const TLocateKeys& keys, const QList<int>& defs)
+{
+    if (keys.count() == 1 && !keys.partial()) {
+        if (const KeyIndex* index = keyIndexFor(keys, defs.at(0))) {
+            double number = 0;
+            const int at = keys.key(0).isNull() ? index->firstNull
+                           : index->text        ? index->texts.value(keys.key(0).toString(), -1)
+                           : keys.numericKey(0, number)
+                               ? index->numbers.value(number == 0 ? 0.0 : number, -1)
+                               : -1;
+            if (at < 0)
+                return -1;
+            if (at < int(m_records.size()) &&
+                keys.matchesRow(m_layout, m_records[std::size_t(at)]->row(), defs))
+                return at;
+            dropKeyIndex();
+        }
+    }
+    for (int i = 0; i < int(m_records.size()); ++i)
+        if (keys.matchesRow(m_layout, m_records[std::size_t(i)]->row(), defs))
+            return i;
+    return -1;
+}
+
+const TozMemoryData::KeyIndex* TozMemoryData::keyIndexFor(const TLocateKeys& keys, int def)
+{
+    // A short table is scanned faster than an index is built.
+    constexpr std::size_t MinIndexedRecords = 16;
+    using Slot = TozRowLayout::Slot;
+    const Slot slot = m_layout.slot(def);
+    const bool text = slot == Slot::Text && keys.field(0).dataType() == TFieldType::ftString;
+    if (!text && slot != Slot::Int32 && slot != Slot::Int64 && slot != Slot::Float)
+        return nullptr;
+    const QVariant& key = keys.key(0);
+    double number = 0;
+    // An empty text also matches records without a value: scanned.
+    if (!key.isNull() && (text ? key.typeId() != QMetaType::QString || key.toString().isEmpty()
+                               : !keys.numericKey(0, number)))
+        return nullptr;
+    if (m_records.size() < MinIndexedRecords)
+        return nullptr;
+    const bool ci = text && keys.caseInsensitive();
+    if (m_keyIndex && m_keyIndex->def == def && (key.isNull() || m_keyIndex->caseInsensitive == ci))
+        return m_keyIndex->usable ? m_keyIndex.get() : nullptr;
+    auto index = std::make_unique<KeyIndex>();
+    index->def = def;
+    index->text = text;
+    index->caseInsensitive = ci;
+    // From the last record to the first, so the first of equal values stays.
+    for (int i = int(m_records.size()) - 1; i >= 0 && index->usable; --i) {
+        const TozRow& row = m_records[std::size_t(i)]->row();
+        if (m_layout.isAside(row, def)) {
+            index->usable = false;
+        } else if (m_layout.isNull(row, def)) {
+            index->firstNull = i;
+        } else if (text) {
+            const QString value = Cp1251::decode(m_layout.text(row, def));
+            index->texts.insert(ci ? value.toUpper() : value, i);
+        } else {
+            const double value = slot == Slot::Float ? m_layout.number(row, def)
+                                                     : double(m_layout.integer(row, def));
+            index->numbers.insert(value == 0 ? 0.0 : value, i);
+        }
+    }
+    if (!index->usable) {
+        index->numbers.clear();
+        index->texts.clear();
+    }
+    m_keyIndex = std::move(index);
+    return m_keyIndex->usable ? m_keyIndex.get() : nullptr;
 }
 
 // ---------------------------------------------------------------- files

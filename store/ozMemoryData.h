@@ -11,6 +11,7 @@
 
 class TozMemoryData;
 class TBlobField;
+class TLocateKeys;
 
 // One stored record. Belongs to exactly one table; ID is given at creation and
 // never changes. Index is the position in the table's record list; setting it
@@ -120,6 +121,11 @@ public:
     // fields, no filter handler. A walk would then give the same rows and fire
     // nothing.
     bool canReadRowsDirectly() const;
+    // Whether Locate and Lookup may search the stored rows instead of walking
+    // the cursor: as canReadRowsDirectly, and no grid buffer shown. The
+    // cursor then ends where the walk would leave it, with the same
+    // notifications, and nothing else could tell the two apart.
+    bool canSearchRowsDirectly() const;
 
     TRecordBuffer* activeBuffer() override { return ActiveRecordBuffer(); }
 
@@ -162,6 +168,27 @@ private:
     const std::vector<int>& visibleIndexes();
 
     bool hasScrollOrFilterHandlers() const;
+    int sortDefIndex(int k) const;
+
+    // The first record in list order whose stored values match; -1 when none.
+    int findRow(const TLocateKeys& keys, const QList<int>& defs);
+    bool locateStored(const TLocateKeys& keys, const QList<int>& defs);
+    QVariant lookupStored(const TLocateKeys& keys, const QList<int>& defs,
+                          const QString& resultFields);
+    QList<int> storedIndexes(const TLocateKeys& keys) const;
+    QVariant storedValues(const TozMemoryRecord& record, const QList<TField*>& fields) const;
+    // Back on the current record as after returning to its bookmark.
+    void returnToCurrent();
+    // Drops the key index after a change of the records it covers.
+    void dropKeyIndex();
+
+    // Where each value of one stored field first occurs in the record list,
+    // for searches repeated on the same key (a classifier by its code).
+    // Built on demand and dropped when records are added, removed, reordered
+    // or the field's value of a record changes.
+    struct KeyIndex;
+    std::unique_ptr<KeyIndex> m_keyIndex;
+    const KeyIndex* keyIndexFor(const TLocateKeys& keys, int def);
 
     std::vector<std::unique_ptr<TozMemoryRecord>> m_records;
     TozRowLayout m_layout;
@@ -178,6 +205,8 @@ private:
     qint32 m_lastId = NoRecordId;
     qint32 m_autoInc = 1;
     QList<TField*> m_sortFields;
+    // The definition index of each sort field, worked out when the order is set.
+    QList<int> m_sortDefs;
     bool m_sortCaseInsensitive = true;
     bool m_sortDescending = false;
     std::optional<std::vector<int>> m_visible;

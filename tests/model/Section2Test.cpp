@@ -189,3 +189,38 @@ TEST_F(Section2Test, APickListOpenedBeforeReloadingBelongsToNoRow)
     enter(2, 201, "C2", QStringLiteral("1"));
     EXPECT_EQ(offered(), (std::vector<int>{2, 123, 304, 8888}));
 }
+
+TEST_F(Section2Test, EachRowMarksTheFirstUnmarkedRecordOfItsCode)
+{
+    // A classifier holding a code twice, and a section naming codes twice, not
+    // at all (0) and outside the classifier.
+    folder->writeData(QStringLiteral("KLZAV.xml"),
+                      dataPacket({QStringLiteral("KDZV:i2"), QStringLiteral("NAMEK:string:50")},
+                                 {{QStringLiteral("703"), QStringLiteral("бенз/а/пирен")},
+                                  {QStringLiteral("322"), QStringLiteral("серная кислота")},
+                                  {QStringLiteral("410"), QStringLiteral("метан")},
+                                  {QStringLiteral("123"), QStringLiteral("железа оксид")},
+                                  {QStringLiteral("456"), QStringLiteral("натрия гидроксид")},
+                                  {QStringLiteral("123"), QStringLiteral("железа оксид II")},
+                                  {QStringLiteral("2"), QStringLiteral("амил")},
+                                  {QStringLiteral("456"), QStringLiteral("натрия гидроксид II")}}));
+    folder->writeData(QStringLiteral("F2TPR2.xml"),
+                      dataPacket({QStringLiteral("CA:i2"), QStringLiteral("C1:i2")},
+                                 {{QStringLiteral("201"), QStringLiteral("703")},
+                                  {QStringLiteral("202"), QStringLiteral("322")},
+                                  {QStringLiteral("203"), QStringLiteral("410")},
+                                  {QStringLiteral("204"), QStringLiteral("456")},
+                                  {QStringLiteral("205"), QStringLiteral("0")},
+                                  {QStringLiteral("206"), QStringLiteral("123")},
+                                  {QStringLiteral("207"), QStringLiteral("9999")},
+                                  {QStringLiteral("208"), QStringLiteral("456")},
+                                  {QStringLiteral("209"), QStringLiteral("456")}}));
+    load();
+    EXPECT_EQ(offered(), (std::vector<int>{2, 123}));
+    TozMemoryData& list = dm->SprKlzav();
+    ASSERT_TRUE(list.locate(QStringLiteral("KDZV"), 123));
+    EXPECT_EQ(list.fieldByName(QStringLiteral("NAMEK")).asString(),
+              QStringLiteral("железа оксид II"));
+    EXPECT_EQ(shown(2, 209, "CB"), QStringLiteral("натрия гидроксид"));
+    EXPECT_EQ(shown(2, 207, "CB"), QString());
+}
