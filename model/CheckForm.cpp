@@ -5,6 +5,7 @@
 
 #include "MDM.h"
 #include "ObFunc.h"
+#include "ReportFiles.h"
 #include "UserInterface.h"
 #include "ozField.h"
 
@@ -250,8 +251,7 @@ bool TFormRules::Tolerated(const TRuleValues& values)
 void CheckForm(TDM& dm)
 {
     checkCard(dm);
-    for (int section = 1; section <= 5; ++section)
-        dm.sectionTable(section).SaveIfModified();
+    SaveReportSections(dm);
     SectionsSuspended suspended(dm);
     TFormRules rules(dm);
     checkRules(rules);
