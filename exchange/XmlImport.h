@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include <QString>
 #include <QtGlobal>
@@ -11,6 +12,7 @@
 
 class TDM;
 class TDataPacket;
+struct TExportTable;
 class TField;
 class TImportTransaction;
 class TozMemoryData;
@@ -89,6 +91,11 @@ private:
     void saveTables();
     void fillRegionName();
 
+    // The tables of the exchange set the import merges, in manifest order.
+    std::vector<TozMemoryData*> importedTables() const;
+    // The entry of the exchange set a file name names; nullptr for a file
+    // the import skips.
+    static const TExportTable* targetEntry(const QString& fileName);
     TozMemoryData* targetTable(const QString& fileName) const;
     // Opens the packet of the table: the common first steps of both imports.
     void openPacket(TDataPacket& packet, TozMemoryData& table, const QString& fileName);

@@ -436,3 +436,51 @@ TEST_F(XmlImportTest, ARollbackPutsBackWhatWasSaved)
 }
 
 } // namespace
+
+namespace {
+
+// A set brought by a report without nitrogen oxide replaces the tables with
+// none: their files are written empty, or the old rows come back at the
+// next start.
+TEST_F(XmlImportTest, AReplacedTableThatEndsEmptyIsSavedEmpty)
+{
+    folder->writeData(QStringLiteral("F2TPR1NO.xml"), packet("C2:r8", {"0.5"}));
+    folder->writeData(QStringLiteral("F2TPR3NO.xml"), packet("CA:i2 C3:r8", {"301|1.5"}));
+    load();
+    set.files[QStringLiteral("F2TPR1NO.xml")] = packet("C2:r8 C3:r8", {});
+    set.files[QStringLiteral("F2TPR3NO.xml")] = packet("CA:i2 C3:r8 C4:r8", {});
+    set.write();
+    ASSERT_TRUE(importFrom(set.packZlb(QStringLiteral("set.vlt"))));
+    load();
+    for (TozMemoryData* table : {&dm->NOR1Table(), &dm->NOR3Table()}) {
+        table->open();
+        EXPECT_EQ(table->recordCount(), 0) << table->name().toStdString();
+    }
+}
+
+// The region lookup fails after the tables were merged: a section the set
+// did not list keeps the user's unsaved edit, marked to be saved, and its
+// file as it was.
+TEST_F(XmlImportTest, AFailedImportKeepsTheEditsOfSectionsItDidNotList)
+{
+    logic->SaveSections();
+    TozMemoryData& r4 = dm->R4Table();
+    ASSERT_TRUE(r4.locate(QStringLiteral("CA"), 402));
+    r4.edit();
+    r4.fieldByName(QStringLiteral("CB")).setAsString(QStringLiteral("Новая мера"));
+    r4.post();
+    set.listOnly({{QStringLiteral("F2TPR1.xml"), QStringLiteral("2,KODP,YEAR_,REG")},
+                  {QStringLiteral("spisokkr.xml"), QStringLiteral("1,KODP,NGDU")}});
+    set.write();
+    folder->writeData(QStringLiteral("klreg.xml"), QByteArray("<?xml version=\"1.0\"?><DATA"));
+    const auto filesBefore = dataFiles();
+    EXPECT_THROW(importFrom(set.manifestPath()), F2tpError);
+    EXPECT_EQ(dataFiles(), filesBefore);
+    EXPECT_TRUE(r4.changed());
+    EXPECT_EQ(text(r4, 402, "CB"), QStringLiteral("Новая мера"));
+    logic->SaveSections();
+    load();
+    EXPECT_EQ(text(dm->R4Table(), 402, "CB"), QStringLiteral("Новая мера"));
+}
+
+} // namespace
