@@ -29,7 +29,8 @@ class TozMemoryData;
 // with it; the files of a bare manifest's folder stay where they are. An
 // import that fails, or that the user aborts, changes nothing: every working
 // file and every table in memory is put back as it was, and the error says
-// so. An import that succeeds saves every table it changed.
+// so. An import that succeeds saves every table of the set it changed, as one
+// change (SaveReportTables).
 class TXmlImport final
 {
 public:
