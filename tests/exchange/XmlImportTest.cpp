@@ -473,29 +473,44 @@ TEST_F(XmlImportTest, AReplacedTableThatEndsEmptyIsSavedEmpty)
     }
 }
 
-// The region lookup fails after the tables were merged: a section the set
-// did not list keeps the user's unsaved edit, marked to be saved, and its
-// file as it was.
+// The region lookup fails after the tables were merged, or the save fails
+// after the sections were moved in: a section the set did not list keeps the
+// user's unsaved edit, marked to be saved, and its file as it was.
 TEST_F(XmlImportTest, AFailedImportKeepsTheEditsOfSectionsItDidNotList)
 {
     logic->SaveSections();
-    TozMemoryData& r4 = dm->R4Table();
-    ASSERT_TRUE(r4.locate(QStringLiteral("CA"), 402));
-    r4.edit();
-    r4.fieldByName(QStringLiteral("CB")).setAsString(QStringLiteral("Новая мера"));
-    r4.post();
     set.listOnly({{QStringLiteral("F2TPR1.xml"), QStringLiteral("2,KODP,YEAR_,REG")},
                   {QStringLiteral("spisokkr.xml"), QStringLiteral("1,KODP,NGDU")}});
     set.write();
-    folder->writeData(QStringLiteral("klreg.xml"), QByteArray("<?xml version=\"1.0\"?><DATA"));
-    const auto filesBefore = dataFiles();
-    EXPECT_THROW(importFrom(set.manifestPath()), F2tpError);
-    EXPECT_EQ(dataFiles(), filesBefore);
-    EXPECT_TRUE(r4.changed());
-    EXPECT_EQ(text(r4, 402, "CB"), QStringLiteral("Новая мера"));
-    logic->SaveSections();
-    load();
-    EXPECT_EQ(text(dm->R4Table(), 402, "CB"), QStringLiteral("Новая мера"));
+    const QByteArray classifier = folder->readData(QStringLiteral("klreg.xml"));
+    for (const bool failInSave : {false, true}) {
+        SCOPED_TRACE(failInSave);
+        const QString measure =
+            failInSave ? QStringLiteral("Фильтры") : QStringLiteral("Новая мера");
+        TozMemoryData& r4 = dm->R4Table();
+        ASSERT_TRUE(r4.locate(QStringLiteral("CA"), 402));
+        r4.edit();
+        r4.fieldByName(QStringLiteral("CB")).setAsString(measure);
+        r4.post();
+        if (failInSave) {
+            folder->writeData(QStringLiteral("klreg.xml"), classifier);
+            TSaveJournal::OnStep = [](TSaveJournal::TStep step, const QString& file) {
+                if (step == TSaveJournal::TStep::MovedIn && file.endsWith(QLatin1String("R4.xml")))
+                    throw F2tpError(QStringLiteral("injected"));
+            };
+        } else {
+            folder->writeData(QStringLiteral("klreg.xml"), "<?xml version=\"1.0\"?><DATA");
+        }
+        const auto filesBefore = dataFiles();
+        EXPECT_THROW(importFrom(set.manifestPath()), F2tpError);
+        TSaveJournal::OnStep = nullptr;
+        EXPECT_EQ(dataFiles(), filesBefore);
+        EXPECT_TRUE(r4.changed());
+        EXPECT_EQ(text(r4, 402, "CB"), measure);
+        logic->SaveSections();
+        load();
+        EXPECT_EQ(text(dm->R4Table(), 402, "CB"), measure);
+    }
 }
 
 } // namespace
