@@ -147,6 +147,8 @@ def main():
             now = sections(cli, program)
             counts["old" if now == old else "new" if now == new else "mixed"] += 1
             left += 1 if left_aside(data) else 0
+            if sum(counts.values()) % 10 == 0:
+                print("%d killed: %s" % (sum(counts.values()), counts), file=sys.stderr, flush=True)
 
         print("import of %d section 2 rows: %.2f s" % (args.rows, duration))
         print("killed %d: old %d, new %d, mixed %d; files left after the start: %d; "
