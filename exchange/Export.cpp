@@ -12,6 +12,7 @@
 #include "Errors.h"
 #include "MDM.h"
 #include "MDMGuard.h"
+#include "ReportFiles.h"
 #include "UserInterface.h"
 #include "ZLIBArchive.h"
 #include "ozField.h"
@@ -102,18 +103,19 @@ void requireEntries(const TZLBArchive& archive, const QStringList& files)
 
 const std::vector<TExportTable>& ExportTables()
 {
+    using enum TImportTarget;
     static const std::vector<TExportTable> tables = {
-        {"b0002.xml", &TDM::PrTable, "1,KOD"},
-        {"spisokkr.xml", &TDM::spisokkr, "1,KODP,NGDU"},
-        {"F2TPR1.xml", &TDM::R1Table, "2,KODP,YEAR_,REG"},
-        {"F2TPR2.xml", &TDM::R2Table, "2,KODP,YEAR_,REG"},
-        {"F2TPR3.xml", &TDM::R3Table, "2,KODP,YEAR_,REG"},
-        {"F2TPR4.xml", &TDM::R4Table, "2,KODP,YEAR_,REG"},
-        {"F2TPR5.xml", &TDM::R5Table, "2,KODP,YEAR_,REG"},
-        {"F2TPR1NO.xml", &TDM::NOR1Table, "2,KODP,YEAR_,REG"},
-        {"F2TPR3NO.xml", &TDM::NOR3Table, "2,KODP,YEAR_,REG"},
-        {"F2TPR5NO.xml", &TDM::NOR5Table, "2,KODP,YEAR_,REG"},
-        {"SPRDOLJ.xml", &TDM::sprdolj, "1,KODP,KODD"},
+        {"b0002.xml", &TDM::PrTable, "1,KOD", Replaced},
+        {"spisokkr.xml", &TDM::spisokkr, "1,KODP,NGDU", Replaced},
+        {"F2TPR1.xml", &TDM::R1Table, "2,KODP,YEAR_,REG", ByRule},
+        {"F2TPR2.xml", &TDM::R2Table, "2,KODP,YEAR_,REG", ByRule},
+        {"F2TPR3.xml", &TDM::R3Table, "2,KODP,YEAR_,REG", ByRule},
+        {"F2TPR4.xml", &TDM::R4Table, "2,KODP,YEAR_,REG", ByRule},
+        {"F2TPR5.xml", &TDM::R5Table, "2,KODP,YEAR_,REG", ByRule},
+        {"F2TPR1NO.xml", &TDM::NOR1Table, "2,KODP,YEAR_,REG", ByRule},
+        {"F2TPR3NO.xml", &TDM::NOR3Table, "2,KODP,YEAR_,REG", ByRule},
+        {"F2TPR5NO.xml", &TDM::NOR5Table, "2,KODP,YEAR_,REG", ByRule},
+        {"SPRDOLJ.xml", &TDM::sprdolj, "1,KODP,KODD", Skipped},
     };
     return tables;
 }
@@ -213,16 +215,7 @@ void TExport::writeTable(const TExportTable& entry, int number, const QString& w
         ui.setProgressPosition(number - 1);
         table.open();
         const QString path = workDir + QLatin1Char('/') + fileName;
-        const bool wasFiltered = table.filtered();
-        runThenRestore(
-            [&] {
-                table.setFiltered(false);
-                table.WriteToFile(path);
-            },
-            [&] {
-                table.setFiltered(wasFiltered);
-                table.first();
-            });
+        runThenRestore([&] { WriteReportTable(m_dm, table, path); }, [&] { table.first(); });
         written << path;
         manifest << QStringLiteral("Table%1=").arg(number) + fileName;
     } catch (const EAbort&) {

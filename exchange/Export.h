@@ -9,16 +9,27 @@
 class TDM;
 class TozMemoryData;
 
-// One table of the export set: its file, its table in the data module and the
-// merge rule the import applies to it ("mode,key,key...").
+// What the import does with a table of the set.
+enum class TImportTarget
+{
+    Skipped,  // the file is skipped without a message
+    Replaced, // the table is emptied before its rows are read
+    ByRule,   // the merge rule decides
+};
+
+// One table of the exchange set: its file, its table in the data module, the
+// merge rule the export writes for it ("mode,key,key...") and what the import
+// does with it.
 struct TExportTable
 {
     const char* fileName;
     TozMemoryData& (TDM::*table)();
     const char* rule;
+    TImportTarget import;
 };
 
-// The eleven tables of the export set, in manifest order.
+// The eleven tables of the exchange set, in manifest order: what the export
+// writes, what the import merges, keeps for its rollback and saves.
 const std::vector<TExportTable>& ExportTables();
 
 // The export command is offered only for a report with an organisation code

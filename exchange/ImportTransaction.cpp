@@ -6,6 +6,7 @@
 #include <QSaveFile>
 
 #include "Errors.h"
+#include "SaveJournal.h"
 #include "ozField.h"
 #include "ozMemoryData.h"
 
@@ -98,28 +99,33 @@ void TImportTransaction::rollback()
         }
     };
     // The files first: a table closed before the import reopens from its own.
-    for (const FileCopy& copy : m_files)
-        attempt([&] { restoreFile(copy); });
+    attempt([&] { restoreFiles(); });
     for (auto it = m_tables.rbegin(); it != m_tables.rend(); ++it)
         attempt([&] { restoreTable(*it); });
     if (first)
         std::rethrow_exception(first);
 }
 
-void TImportTransaction::restoreFile(const FileCopy& copy) const
+void TImportTransaction::restoreFiles() const
 {
-    const std::optional<QByteArray> now = readBytes(copy.path);
-    if (now == copy.bytes)
+    if (m_files.empty())
         return;
-    if (!copy.bytes) {
-        if (!QFile::remove(copy.path))
-            throw F2tpError(QStringLiteral("Не удается удалить файл ") + copy.path);
-        return;
+    TSaveJournal journal(QFileInfo(m_files.front().path).absolutePath());
+    for (const FileCopy& copy : m_files) {
+        if (readBytes(copy.path) == copy.bytes)
+            continue;
+        if (!copy.bytes) {
+            journal.remove(copy.path);
+            continue;
+        }
+        journal.write(copy.path, [&](const QString& aside) {
+            QSaveFile file(aside);
+            if (!file.open(QIODevice::WriteOnly) || file.write(*copy.bytes) != copy.bytes->size() ||
+                !file.commit())
+                throw F2tpError(QStringLiteral("Не удается создать файл ") + copy.path);
+        });
     }
-    QSaveFile file(copy.path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(*copy.bytes) != copy.bytes->size() ||
-        !file.commit())
-        throw F2tpError(QStringLiteral("Не удается создать файл ") + copy.path);
+    journal.commit();
 }
 
 void TImportTransaction::restoreTable(const TableCopy& copy) const

@@ -14,7 +14,9 @@ class TozMemoryData;
 // there was none) and, from the moment the import first touches a table, that
 // table in memory (records, change flag, permissions, read-only columns,
 // current row, open or closed). Unless committed, the destructor puts it all
-// back; rollback() does so explicitly and reports a failure.
+// back; rollback() does so explicitly and reports a failure. The files come
+// back as one change: a rollback cut off by a crash is finished at the next
+// start.
 //
 // The tables must outlive the transaction. The scratch folder (owned by the
 // caller, private to this import) holds the copies of the touched tables.
@@ -54,7 +56,8 @@ private:
         QString packet; // the records as a data packet file
     };
 
-    void restoreFile(const FileCopy& copy) const;
+    // Every changed file back as one change (TSaveJournal).
+    void restoreFiles() const;
     void restoreTable(const TableCopy& copy) const;
 
     QString m_scratchDir;

@@ -9,9 +9,10 @@
 #include "ArchiveSupport.h"
 #include "DSToXML.h"
 #include "Errors.h"
+#include "Export.h"
 #include "ImportTransaction.h"
 #include "MDM.h"
-#include "ReportSections.h"
+#include "ReportFiles.h"
 #include "UserInterface.h"
 #include "ZLIBArchive.h"
 #include "ZipExtractor.h"
@@ -241,10 +242,7 @@ bool TXmlImport::ImportData()
         throw F2tpError(QStringLiteral("Не удается создать временную папку ") + scratch.path());
 
     IUserInterface& ui = userInterface();
-    TImportTransaction transaction(
-        {&m_dm.PrTable(), &m_dm.spisokkr(), &m_dm.R1Table(), &m_dm.R2Table(), &m_dm.R3Table(),
-         &m_dm.R4Table(), &m_dm.R5Table(), &m_dm.NOR1Table(), &m_dm.NOR3Table(), &m_dm.NOR5Table()},
-        copyFolder);
+    TImportTransaction transaction(importedTables(), copyFolder);
     m_transaction = &transaction;
     try {
         unpack(setFolder);
@@ -304,24 +302,31 @@ void TXmlImport::importOne(const QString& fileName, const QString& rule, int cod
     }
 }
 
-TozMemoryData* TXmlImport::targetTable(const QString& fileName) const
+std::vector<TozMemoryData*> TXmlImport::importedTables() const
+{
+    std::vector<TozMemoryData*> tables;
+    for (const TExportTable& entry : ExportTables()) {
+        if (entry.import != TImportTarget::Skipped)
+            tables.push_back(&(m_dm.*entry.table)());
+    }
+    return tables;
+}
+
+const TExportTable* TXmlImport::targetEntry(const QString& fileName)
 {
     const QString name = QFileInfo(fileName).completeBaseName().toUpper();
-    if (name == QLatin1String("B0002"))
-        return &m_dm.PrTable();
-    if (name == QLatin1String("SPISOKKR"))
-        return &m_dm.spisokkr();
-    for (int section = 1; section <= 5; ++section) {
-        if (name == QStringLiteral("F2TPR%1").arg(section))
-            return &m_dm.sectionTable(section);
+    for (const TExportTable& entry : ExportTables()) {
+        const QString listed = QFileInfo(QString::fromLatin1(entry.fileName)).completeBaseName();
+        if (entry.import != TImportTarget::Skipped && name == listed.toUpper())
+            return &entry;
     }
-    if (name == QLatin1String("F2TPR1NO"))
-        return &m_dm.NOR1Table();
-    if (name == QLatin1String("F2TPR3NO"))
-        return &m_dm.NOR3Table();
-    if (name == QLatin1String("F2TPR5NO"))
-        return &m_dm.NOR5Table();
     return nullptr;
+}
+
+TozMemoryData* TXmlImport::targetTable(const QString& fileName) const
+{
+    const TExportTable* entry = targetEntry(fileName);
+    return entry ? &(m_dm.*entry->table)() : nullptr;
 }
 
 void TXmlImport::openPacket(TDataPacket& packet, TozMemoryData& table, const QString& fileName)
@@ -338,12 +343,13 @@ void TXmlImport::openPacket(TDataPacket& packet, TozMemoryData& table, const QSt
 
 bool TXmlImport::ImportTable(const QString& fileName, const QString& rule)
 {
-    TozMemoryData* table = targetTable(fileName);
-    if (!table)
+    const TExportTable* entry = targetEntry(fileName);
+    if (!entry)
         return false;
+    TozMemoryData* table = &(m_dm.*entry->table)();
     m_transaction->touch(*table);
-    if (table == &m_dm.PrTable() || table == &m_dm.spisokkr())
-        table->ClearRecords();
+    if (entry->import == TImportTarget::Replaced)
+        table->EmptyTable();
     ImportPermissions permissions(*table);
     const TImportRule parsed = TImportRule::parse(rule);
     TDataPacket packet(nullptr, QString());
@@ -358,7 +364,7 @@ bool TXmlImport::ImportTable(const QString& fileName, const QString& rule)
             fields << &field;
     }
     if (parsed.replaces())
-        table->ClearRecords();
+        table->EmptyTable();
     while (more) {
         permissions.allow();
         startRow(*table, parsed, packet);
@@ -387,7 +393,7 @@ bool TXmlImport::ImportB0308(const QString& fileName, const QString& rule)
     if (!table.active())
         table.open();
     if (parsed.replaces())
-        table.ClearRecords();
+        table.EmptyTable();
     // Section 2 columns and the packet's columns that fill them, in this order.
     const std::pair<const char*, const char*> columns[] = {
         {"C1", "KDZV"}, {"C2", "MOG"}, {"C4", "PDV"}, {"C5", "VSV"}};
@@ -458,13 +464,15 @@ bool TXmlImport::skipError(const std::exception_ptr& error)
 
 void TXmlImport::saveTables()
 {
-    m_dm.PrTable().SaveIfModified();
-    TReportSections(m_dm).SaveSections();
     fillRegionName();
-    m_dm.spisokkr().SaveIfModified();
-    // The nitrogen oxide rows are part of the report the set brought.
-    for (TozMemoryData* table : {&m_dm.NOR1Table(), &m_dm.NOR3Table(), &m_dm.NOR5Table()})
-        table->SaveIfModified();
+    // Every table of the set is saved, the nitrogen oxide rows and the
+    // sections the set did not list included, as one change. Each is kept
+    // first, so that a rollback gives back its rows and change flag with
+    // its file.
+    const std::vector<TozMemoryData*> tables = importedTables();
+    for (TozMemoryData* table : tables)
+        m_transaction->touch(*table);
+    SaveReportTables(m_dm, tables);
 }
 
 void TXmlImport::fillRegionName()

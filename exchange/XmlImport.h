@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include <QString>
 #include <QtGlobal>
@@ -11,6 +12,7 @@
 
 class TDM;
 class TDataPacket;
+struct TExportTable;
 class TField;
 class TImportTransaction;
 class TozMemoryData;
@@ -27,7 +29,8 @@ class TozMemoryData;
 // with it; the files of a bare manifest's folder stay where they are. An
 // import that fails, or that the user aborts, changes nothing: every working
 // file and every table in memory is put back as it was, and the error says
-// so. An import that succeeds saves every table it changed.
+// so. An import that succeeds saves every table of the set it changed, as one
+// change (SaveReportTables).
 class TXmlImport final
 {
 public:
@@ -93,6 +96,11 @@ private:
     void saveTables();
     void fillRegionName();
 
+    // The tables of the exchange set the import merges, in manifest order.
+    std::vector<TozMemoryData*> importedTables() const;
+    // The entry of the exchange set a file name names; nullptr for a file
+    // the import skips.
+    static const TExportTable* targetEntry(const QString& fileName);
     TozMemoryData* targetTable(const QString& fileName) const;
     // Opens the packet of the table: the common first steps of both imports.
     void openPacket(TDataPacket& packet, TozMemoryData& table, const QString& fileName);

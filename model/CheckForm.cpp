@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "MDM.h"
+#include "ReportFiles.h"
 #include "UserInterface.h"
 
 namespace {
@@ -33,8 +34,7 @@ void CheckForm(TDM& dm)
     const QList<TFinding> card = check.CardFindings();
     if (!card.isEmpty())
         throw T2tpException(card.first().message);
-    for (int section = 1; section <= 5; ++section)
-        dm.sectionTable(section).SaveIfModified();
+    SaveReportSections(dm);
     SectionsSuspended suspended(dm);
     // Stops at the first error, so the rules after it are not read.
     check.VisitRules(FormRules::Rules(), [](TFinding&& finding) {

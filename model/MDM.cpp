@@ -2,8 +2,10 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 
 #include "Errors.h"
+#include "SaveJournal.h"
 
 TDM::TDM(const QString& programDir)
     : TDM(programDir.isEmpty() ? LocateProgramFolders(QCoreApplication::applicationDirPath())
@@ -35,6 +37,9 @@ void TDM::DataModuleCreate()
          {&m_prTable, &m_spisokkr, &m_r1Table, &m_r2Table, &m_r3Table, &m_r4Table, &m_r5Table,
           &m_nor1Table, &m_nor3Table, &m_nor5Table, &m_sprdolj})
         table->setFileName(m_folders.report + table->FileName());
+    // A save of several files cut off by a crash is finished or undone before
+    // any table is read.
+    TSaveJournal::Recover(QFileInfo(m_r1Table.FileName()).absolutePath());
     m_klzav.open();
     m_spisokkr.open();
     m_prTable.open();

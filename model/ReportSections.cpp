@@ -8,6 +8,7 @@
 #include "MDM.h"
 #include "MDMGuard.h"
 #include "ObFunc.h"
+#include "ReportFiles.h"
 #include "SectionLayout.h"
 #include "UserInterface.h"
 #include "ozField.h"
@@ -159,23 +160,7 @@ void TReportSections::OpenSection(TozMemoryData& table, int section, int count)
 
 void TReportSections::SaveSections()
 {
-    // The writer records a column's read-only switch in the file; the switches
-    // of columns 9 and 10 only follow the current row of section 1, so they are
-    // lifted while the file is written and put back afterwards.
-    TozMemoryData& r1 = m_dm.R1Table();
-    TField& c9 = r1.fieldByName(QStringLiteral("C9"));
-    TField& c10 = r1.fieldByName(QStringLiteral("C10"));
-    const bool c9ReadOnly = c9.readOnly();
-    const bool c10ReadOnly = c10.readOnly();
-    c9.setReadOnly(false);
-    c10.setReadOnly(false);
-    runThenRestore([&] { r1.SaveIfModified(); },
-                   [&] {
-                       c9.setReadOnly(c9ReadOnly);
-                       c10.setReadOnly(c10ReadOnly);
-                   });
-    for (int section = 2; section <= 5; ++section)
-        m_dm.sectionTable(section).SaveIfModified();
+    SaveReportSections(m_dm);
 }
 
 bool TReportSections::ColumnEditable(int section, const QString& fieldName)

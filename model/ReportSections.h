@@ -52,8 +52,7 @@ public:
     // Reopens the table; when it has no rows, appends rows section*100+1 to
     // section*100+count (section 2 with the pollutants 703, 322 and 410).
     void OpenSection(TozMemoryData& table, int section, int count);
-    // SaveIfModified on sections 1 to 5 in this order. What is written does not
-    // depend on the row that is current.
+    // Saves the changed sections as one change (SaveReportSections).
     void SaveSections();
 
     // Whether the grid lets the user type into the column of the section (the

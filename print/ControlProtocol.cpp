@@ -6,6 +6,7 @@
 #include "MDM.h"
 #include "ObFunc.h"
 #include "RepProcExt.h"
+#include "ReportFiles.h"
 #include "ReportIntf.h"
 #include "UserInterface.h"
 #include "ozField.h"
@@ -135,8 +136,7 @@ void buildProtocol(TDM& dm, IRepReport& report)
 
 void ShowControlProtocol(TDM& dm)
 {
-    for (int section = 1; section <= 5; ++section)
-        dm.sectionTable(section).SaveIfModified();
+    SaveReportSections(dm);
     if (!ReportEngineLoaded())
         return;
     TRepRef<IRepReport> report;

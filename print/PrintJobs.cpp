@@ -4,6 +4,7 @@
 #include "Errors.h"
 #include "MDM.h"
 #include "RepProcExt.h"
+#include "ReportFiles.h"
 #include "ReportIntf.h"
 #include "ReportSections.h"
 #include "SectionLayout.h"
@@ -81,8 +82,7 @@ void buildReport(IRepReport& report, const std::function<void()>& fill)
 
 void TPrintJobs::RunPrintJob(TPrintVariant variant)
 {
-    for (int section = 1; section <= 5; ++section)
-        m_dm.sectionTable(section).SaveIfModified();
+    SaveReportSections(m_dm);
     if (!ReportEngineLoaded())
         return;
     TRepRef<IRepReport> report;

@@ -11,6 +11,7 @@
 #include "FormatSettings.h"
 #include "MDM.h"
 #include "ObFunc.h"
+#include "ReportFiles.h"
 #include "SectionLayout.h"
 #include "UserInterface.h"
 #include "ozField.h"
@@ -152,8 +153,7 @@ void TPrintJobs::PrepareNitrogenOxide()
     prefillSection3(m_dm, amounts[2] + amounts[3], amounts[0]);
     if (!userInterface().editNitrogenOxide(tables))
         throw EAbort();
-    for (TozMemoryData* table : {&tables.section1, &tables.section3, &tables.section5})
-        table->SaveIfModified();
+    SaveReportTables(m_dm, {&tables.section1, &tables.section3, &tables.section5});
     m_noxApplied = true;
 }
 

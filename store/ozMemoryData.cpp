@@ -851,6 +851,14 @@ void TozMemoryData::ClearRecords()
     notifyDataSetChanged();
 }
 
+void TozMemoryData::EmptyTable()
+{
+    if (!active())
+        return;
+    ClearRecords();
+    m_changed = true;
+}
+
 void TozMemoryData::SortByFields(const QString& fieldNames, bool caseInsensitive, bool descending)
 {
     try {

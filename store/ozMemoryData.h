@@ -83,6 +83,9 @@ public:
     void ReadFromFile(const QString& fileName = QString());
     // Removes every record at once: no events, no permission check, change flag untouched.
     void ClearRecords();
+    // Removes every record as ClearRecords does and marks the table changed:
+    // a table emptied to be refilled is saved, also when it stays empty.
+    void EmptyTable();
     // Reorders the record list by the fields (";"-separated); ties by ID.
     void SortByFields(const QString& fieldNames, bool caseInsensitive = true,
                       bool descending = false);

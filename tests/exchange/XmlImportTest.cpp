@@ -3,6 +3,7 @@
 // aborted leaving every working file and every table as it was.
 #include "XmlImport.h"
 
+#include <cstdlib>
 #include <map>
 
 #include <QDir>
@@ -19,6 +20,7 @@
 #include "MDM.h"
 #include "ProgramFolder.h"
 #include "ReportSections.h"
+#include "SaveJournal.h"
 #include "ScriptedUserInterface.h"
 #include "ozField.h"
 
@@ -46,7 +48,11 @@ protected:
         qputenv("TMPDIR", temp.path().toLocal8Bit());
         load();
     }
-    void TearDown() override { qputenv("TMPDIR", savedTemp); }
+    void TearDown() override
+    {
+        qputenv("TMPDIR", savedTemp);
+        TSaveJournal::OnStep = nullptr;
+    }
 
     void load()
     {
@@ -74,6 +80,15 @@ protected:
              QDir(folder->path() + QStringLiteral("data")).entryList(QDir::Files))
             all[name] = folder->readData(name);
         return all;
+    }
+    // Puts the data folder back to these files.
+    void restoreData(const std::map<QString, QByteArray>& files) const
+    {
+        QDir data(folder->path() + QStringLiteral("data"));
+        for (const QString& name : data.entryList(QDir::Files | QDir::Hidden))
+            data.remove(name);
+        for (const auto& [name, bytes] : files)
+            folder->writeData(name, bytes);
     }
     // Every table the import may change, as the program holds it.
     QString report() const
@@ -441,6 +456,145 @@ TEST_F(XmlImportTest, ARollbackPutsBackWhatWasSaved)
 
 namespace {
 
+// A set brought by a report without nitrogen oxide replaces the tables with
+// none: their files are written empty, or the old rows come back at the
+// next start.
+TEST_F(XmlImportTest, AReplacedTableThatEndsEmptyIsSavedEmpty)
+{
+    folder->writeData(QStringLiteral("F2TPR1NO.xml"), packet("C2:r8", {"0.5"}));
+    folder->writeData(QStringLiteral("F2TPR3NO.xml"), packet("CA:i2 C3:r8", {"301|1.5"}));
+    load();
+    set.files[QStringLiteral("F2TPR1NO.xml")] = packet("C2:r8 C3:r8", {});
+    set.files[QStringLiteral("F2TPR3NO.xml")] = packet("CA:i2 C3:r8 C4:r8", {});
+    set.write();
+    ASSERT_TRUE(importFrom(set.packZlb(QStringLiteral("set.vlt"))));
+    load();
+    for (TozMemoryData* table : {&dm->NOR1Table(), &dm->NOR3Table()}) {
+        table->open();
+        EXPECT_EQ(table->recordCount(), 0) << table->name().toStdString();
+    }
+}
+
+// The region lookup fails after the tables were merged, or the save fails
+// after the sections were moved in: a section the set did not list keeps the
+// user's unsaved edit, marked to be saved, and its file as it was.
+TEST_F(XmlImportTest, AFailedImportKeepsTheEditsOfSectionsItDidNotList)
+{
+    logic->SaveSections();
+    set.listOnly({{QStringLiteral("F2TPR1.xml"), QStringLiteral("2,KODP,YEAR_,REG")},
+                  {QStringLiteral("spisokkr.xml"), QStringLiteral("1,KODP,NGDU")}});
+    set.write();
+    const QByteArray classifier = folder->readData(QStringLiteral("klreg.xml"));
+    for (const bool failInSave : {false, true}) {
+        SCOPED_TRACE(failInSave);
+        const QString measure =
+            failInSave ? QStringLiteral("Фильтры") : QStringLiteral("Новая мера");
+        TozMemoryData& r4 = dm->R4Table();
+        ASSERT_TRUE(r4.locate(QStringLiteral("CA"), 402));
+        r4.edit();
+        r4.fieldByName(QStringLiteral("CB")).setAsString(measure);
+        r4.post();
+        if (failInSave) {
+            folder->writeData(QStringLiteral("klreg.xml"), classifier);
+            TSaveJournal::OnStep = [](TSaveJournal::TStep step, const QString& file) {
+                if (step == TSaveJournal::TStep::MovedIn && file.endsWith(QLatin1String("R4.xml")))
+                    throw F2tpError(QStringLiteral("injected"));
+            };
+        } else {
+            folder->writeData(QStringLiteral("klreg.xml"), "<?xml version=\"1.0\"?><DATA");
+        }
+        const auto filesBefore = dataFiles();
+        EXPECT_THROW(importFrom(set.manifestPath()), F2tpError);
+        TSaveJournal::OnStep = nullptr;
+        EXPECT_EQ(dataFiles(), filesBefore);
+        EXPECT_TRUE(r4.changed());
+        EXPECT_EQ(text(r4, 402, "CB"), measure);
+        logic->SaveSections();
+        load();
+        EXPECT_EQ(text(dm->R4Table(), 402, "CB"), measure);
+    }
+}
+
+} // namespace
+
+namespace {
+
+// Counts the steps of the saves an import makes and where each journal was
+// written; throws after one move of the import's save when asked.
+struct StepCounter
+{
+    explicit StepCounter(int failAt)
+        : failAtMove(failAt)
+    {
+    }
+    int steps = 0;
+    std::vector<int> journals;
+    int moves = 0;
+    int failAtMove = 0; // throws after this move of the import's save
+    void operator()(TSaveJournal::TStep step)
+    {
+        ++steps;
+        if (step == TSaveJournal::TStep::JournalWritten)
+            journals.push_back(steps);
+        if (step == TSaveJournal::TStep::MovedIn && ++moves == failAtMove)
+            throw F2tpError(QStringLiteral("injected"));
+    }
+};
+
+// A crash at any step of the import's save, or of the rollback of a save that
+// failed while its files were moved in, and then a start: the report is
+// entirely as before or entirely as imported, with nothing beside it.
+TEST_F(XmlImportTest, AnImportCutOffAtAnyStepIsAllOldOrAllNewAtTheNextStart)
+{
+    logic->SaveSections();
+    set.write();
+    const auto before = dataFiles();
+    for (const int failAtMove : {0, 3}) {
+        SCOPED_TRACE(failAtMove);
+        StepCounter counted(failAtMove);
+        TSaveJournal::OnStep = [&](TSaveJournal::TStep step, const QString&) {
+            counted(step);
+        };
+        if (failAtMove == 0)
+            EXPECT_TRUE(importFrom(set.manifestPath()));
+        else
+            EXPECT_THROW(importFrom(set.manifestPath()), F2tpError);
+        TSaveJournal::OnStep = nullptr;
+        const auto after = dataFiles();
+        EXPECT_TRUE((after == before) == (failAtMove != 0));
+        ASSERT_EQ(counted.journals.size(), failAtMove == 0 ? 1u : 2u);
+        // Before the last journal a failed save is half moved in, as an error leaves it.
+        for (int crashAt = failAtMove == 0 ? 1 : counted.journals.back(); crashAt <= counted.steps;
+             ++crashAt) {
+            SCOPED_TRACE(crashAt);
+            restoreData(before);
+            load();
+            EXPECT_EXIT(
+                {
+                    StepCounter crashing(failAtMove);
+                    TSaveJournal::OnStep = [&](TSaveJournal::TStep step, const QString&) {
+                        if (crashing.steps + 1 == crashAt)
+                            std::_Exit(3);
+                        crashing(step);
+                    };
+                    try {
+                        importFrom(set.manifestPath());
+                    } catch (...) {
+                    }
+                    std::_Exit(0);
+                },
+                ::testing::ExitedWithCode(3), "");
+            load();
+            EXPECT_TRUE(dataFiles() == (crashAt < counted.journals.back() ? before : after));
+        }
+        restoreData(before);
+        load();
+    }
+}
+
+} // namespace
+
+namespace {
 // The written set's files as archive entries: the manifest, then the tables.
 std::vector<std::pair<QByteArray, QByteArray>> setEntries(const ExchangeSet& set)
 {

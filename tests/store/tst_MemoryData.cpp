@@ -607,6 +607,22 @@ TEST_F(TableFiles, ClearedTableIsNotWrittenUntilALaterChange)
     EXPECT_EQ(readBytes(t.table.FileName()), before);
 }
 
+TEST_F(TableFiles, AnEmptiedTableIsSavedEmpty)
+{
+    ListTable t;
+    t.table.setFileName(path("E.xml"));
+    t.table.open();
+    t.add(1);
+    t.table.SaveIfModified();
+    t.table.EmptyTable();
+    EXPECT_TRUE(t.table.changed());
+    t.table.SaveIfModified();
+    ListTable back;
+    back.table.setFileName(t.table.FileName());
+    back.table.open();
+    EXPECT_TRUE(back.table.isEmpty());
+}
+
 TEST_F(TableFiles, FailedSaveKeepsThePreviousFileAndTheChangeFlag)
 {
     ListTable t;
