@@ -25,6 +25,8 @@ void TDM::DataModuleCreate()
                                  &m_r1Table, &m_r2Table, &m_r3Table, &m_r4Table, &m_r5Table,
                                  &m_rnDS, &m_nor1Table, &m_nor3Table, &m_nor5Table, &m_sprdolj})
         table->setFileName(m_programDir + table->FileName());
+    m_ownKlzav.setFileName(ReportDir() + m_ownKlzav.FileName());
+    m_ownKlzav.open();
     m_klzav.open();
     m_spisokkr.open();
     m_prTable.open();

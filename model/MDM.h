@@ -9,9 +9,9 @@ class TField;
 // The data module: owns every table of the report, its classifiers and
 // reference lists for the whole run, and the handlers that compute and guard
 // their values. Constructing it is the program's DataModuleCreate: the file
-// names are completed with ProgramDir and KLZAV, spisokkr and PrTable are
-// opened. The section tables and SprKlzav are opened by the section logic
-// (TReportSections::LoadSections).
+// names are completed with ProgramDir (the user's own pollutants with
+// ReportDir) and KLZAV, spisokkr and PrTable are opened. The section tables and SprKlzav are opened
+// by the section logic (TReportSections::LoadSections).
 //
 // The report context (CurrentKodp, CurrentReg, CurrentYear) lives here: one
 // data module serves one report, and every computed key column repeats it.
@@ -61,6 +61,9 @@ public:
     TozMemoryData& TemplTable() { return m_templTable; }
     TozMemoryData& KLZAV() { return m_klzav; }
     TozMemoryData& SprKlzav() { return m_sprKlzav; }
+    // The user's own pollutants (TOwnPollutants), read from the report folder
+    // at start and merged into KLZAV and SprKlzav each time they are read.
+    TozMemoryData& OwnKlzav() { return m_ownKlzav; }
     TozMemoryData& R1Table() { return m_r1Table; }
     TozMemoryData& R2Table() { return m_r2Table; }
     TozMemoryData& R3Table() { return m_r3Table; }
@@ -148,6 +151,7 @@ private:
 
     // Lookup sources come first so that they are destroyed last.
     TozMemoryData m_templTable{QStringLiteral("TemplTable")};
+    TozMemoryData m_ownKlzav{QStringLiteral("OwnKlzav")};
     TozMemoryData m_klzav{QStringLiteral("KLZAV")};
     TozMemoryData m_sprKlzav{QStringLiteral("SprKlzav")};
     TozMemoryData m_r1Table{QStringLiteral("R1Table")};
