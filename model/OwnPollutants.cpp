@@ -165,33 +165,34 @@ int TOwnPollutants::ParseCode(const QString& text)
 {
     const std::optional<qint64> value = TextToInteger(text.trimmed());
     if (!value || *value < MinCode || *value > MaxCode)
-        throw F2tpError(QStringLiteral("Код вещества должен быть числом от %1 до %2")
-                            .arg(MinCode)
-                            .arg(MaxCode));
+        throw TPollutantRefused(QStringLiteral("Код вещества должен быть числом от %1 до %2")
+                                    .arg(MinCode)
+                                    .arg(MaxCode));
     return int(*value);
 }
 
 void TOwnPollutants::checkCode(int code) const
 {
     if (code < MinCode || code > MaxCode)
-        throw F2tpError(QStringLiteral("Код вещества должен быть числом от %1 до %2")
-                            .arg(MinCode)
-                            .arg(MaxCode));
+        throw TPollutantRefused(QStringLiteral("Код вещества должен быть числом от %1 до %2")
+                                    .arg(MinCode)
+                                    .arg(MaxCode));
     if (!m_dm.KLZAV().lookup(kKDZV, code, kKDZV).isNull() || IsOwn(code))
-        throw F2tpError(QStringLiteral("Вещество с кодом %1 уже есть в классификаторе").arg(code));
+        throw TPollutantRefused(
+            QStringLiteral("Вещество с кодом %1 уже есть в классификаторе").arg(code));
 }
 
 void TOwnPollutants::checkName(const QString& name) const
 {
     const QString trimmed = name.trimmed();
     if (trimmed.isEmpty())
-        throw F2tpError(QStringLiteral("Введите наименование вещества"));
+        throw TPollutantRefused(QStringLiteral("Введите наименование вещества"));
     if (trimmed.size() > NameLength)
-        throw F2tpError(
+        throw TPollutantRefused(
             QStringLiteral("Наименование вещества длиннее %1 символов").arg(NameLength));
     QByteArray bytes;
     if (!Cp1251::encodeExact(trimmed, bytes))
-        throw F2tpError(QStringLiteral(
+        throw TPollutantRefused(QStringLiteral(
             "Наименование вещества содержит знаки, которых нет в кодировке Windows-1251"));
 }
 
@@ -199,16 +200,18 @@ void TOwnPollutants::checkChangeable(int code) const
 {
     if (!IsOwn(code)) {
         if (!m_dm.KLZAV().lookup(kKDZV, code, kKDZV).isNull())
-            throw F2tpError(
+            throw TPollutantRefused(
                 QStringLiteral("Вещество %1 входит в классификатор программы: его нельзя "
                                "изменить или удалить")
                     .arg(code));
-        throw F2tpError(QStringLiteral("Вещества с кодом %1 нет в классификаторе").arg(code));
+        throw TPollutantRefused(
+            QStringLiteral("Вещества с кодом %1 нет в классификаторе").arg(code));
     }
     if (IsUsed(code))
-        throw F2tpError(QStringLiteral("Вещество %1 выбрано в разделе 2: сначала удалите или "
-                                       "замените его строку")
-                            .arg(code));
+        throw TPollutantRefused(
+            QStringLiteral("Вещество %1 выбрано в разделе 2: сначала удалите или "
+                           "замените его строку")
+                .arg(code));
 }
 
 void TOwnPollutants::CheckNew(int code, const QString& name) const
@@ -274,7 +277,8 @@ void TOwnPollutants::Change(int code, const QString& name, bool stat)
     const QString trimmed = name.trimmed();
     TozMemoryData& own = m_dm.OwnKlzav();
     if (!locateCode(own, code))
-        throw F2tpError(QStringLiteral("Вещества с кодом %1 нет в классификаторе").arg(code));
+        throw TPollutantRefused(
+            QStringLiteral("Вещества с кодом %1 нет в классификаторе").arg(code));
     own.edit();
     setEntry(own, code, trimmed, statText(stat));
     own.post();
@@ -299,7 +303,8 @@ void TOwnPollutants::Remove(int code)
     checkChangeable(code);
     TozMemoryData& own = m_dm.OwnKlzav();
     if (!locateCode(own, code))
-        throw F2tpError(QStringLiteral("Вещества с кодом %1 нет в классификаторе").arg(code));
+        throw TPollutantRefused(
+            QStringLiteral("Вещества с кодом %1 нет в классификаторе").arg(code));
     own.deleteRecord();
     save();
 

@@ -4,8 +4,17 @@
 
 #include <QString>
 
+#include "Errors.h"
+
 class TDM;
 class TozMemoryData;
+
+// A change of the own pollutants that the program refuses (the message says why).
+class TPollutantRefused : public F2tpError
+{
+public:
+    using F2tpError::F2tpError;
+};
 
 // The user's own pollutants: codes the shipped classifier lacks, kept in the
 // table OwnKlzav ("data/KLZAVUSER.xml" in the report folder) and merged into
@@ -13,8 +22,8 @@ class TozMemoryData;
 // the statistics copy and every print see one classifier. The shipped file is
 // never written.
 //
-// Every change is checked first and refused with an F2tpError carrying the
-// message for the user; a refused or failed change leaves the tables and the
+// Every change is checked first and refused with TPollutantRefused carrying
+// the message for the user; a refused or failed change leaves the tables and the
 // file as they were. The file is written atomically at once.
 class TOwnPollutants final
 {
