@@ -163,6 +163,7 @@ void TF2tpForm::createActions()
     connect(m_closeAct, &QAction::triggered, this, &QWidget::close);
     createExportAction();
     createPrintActions();
+    createPollutantActions();
 }
 
 namespace {
@@ -191,6 +192,8 @@ void TF2tpForm::createToolBars()
     m_serviceMenu->addSeparator();
     m_serviceMenu->addAction(m_expAct);
     m_serviceMenu->addAction(createImportAction());
+    m_serviceMenu->addSeparator();
+    m_serviceMenu->addAction(m_addPollutantAct);
     addMenuButton(m_upperBar, QStringLiteral("Сервис"), QString(),
                   look->standardIcon(QStyle::SP_FileDialogListView), m_serviceMenu);
 

@@ -72,6 +72,11 @@ public:
     QAction* AboutAct() const { return m_aboutAct; }
     QAction* AboutVltAct() const { return m_aboutVltAct; }
     QAction* CloseAct() const { return m_closeAct; }
+    // The own pollutants' commands of the section 2 pick list ("Добавить
+    // вещество…" also under "Сервис").
+    QAction* AddPollutantAct() const { return m_addPollutantAct; }
+    QAction* ChangePollutantAct() const { return m_changePollutantAct; }
+    QAction* RemovePollutantAct() const { return m_removePollutantAct; }
     QAction* PrintAct() const { return m_printAct; }
     QAction* PrintAct2() const { return m_printAct2; }
     QAction* PRAct3() const { return m_prAct3; }
@@ -138,6 +143,13 @@ private:
     QAction* createImportAction();
     void ImpActExecute();
     void AboutActExecute();
+    // The own pollutants (MainPollutants.cpp): adding one, changing or
+    // removing the pick list's current one.
+    void createPollutantActions();
+    QWidget* pollutantDialogParent();
+    void AddPollutantActExecute();
+    void ChangePollutantActExecute();
+    void RemovePollutantActExecute();
     // The print commands (MainPrint.cpp); the variant is the sender's data.
     void createPrintActions();
     void addPrintMenu();
@@ -166,6 +178,9 @@ private:
     QAction* m_aboutAct = nullptr;
     QAction* m_aboutVltAct = nullptr;
     QAction* m_closeAct = nullptr;
+    QAction* m_addPollutantAct = nullptr;
+    QAction* m_changePollutantAct = nullptr;
+    QAction* m_removePollutantAct = nullptr;
     std::unique_ptr<TPrintJobs> m_printJobs;
     QAction* m_printAct = nullptr;
     QAction* m_printAct2 = nullptr;

@@ -196,7 +196,7 @@ void TOwnPollutants::checkName(const QString& name) const
             "Наименование вещества содержит знаки, которых нет в кодировке Windows-1251"));
 }
 
-void TOwnPollutants::checkChangeable(int code) const
+void TOwnPollutants::CheckChangeable(int code) const
 {
     if (!IsOwn(code)) {
         if (!m_dm.KLZAV().lookup(kKDZV, code, kKDZV).isNull())
@@ -272,7 +272,7 @@ void TOwnPollutants::Add(int code, const QString& name, bool stat)
 
 void TOwnPollutants::Change(int code, const QString& name, bool stat)
 {
-    checkChangeable(code);
+    CheckChangeable(code);
     checkName(name);
     const QString trimmed = name.trimmed();
     TozMemoryData& own = m_dm.OwnKlzav();
@@ -300,7 +300,7 @@ void TOwnPollutants::Change(int code, const QString& name, bool stat)
 
 void TOwnPollutants::Remove(int code)
 {
-    checkChangeable(code);
+    CheckChangeable(code);
     TozMemoryData& own = m_dm.OwnKlzav();
     if (!locateCode(own, code))
         throw TPollutantRefused(

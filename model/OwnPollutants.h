@@ -57,6 +57,8 @@ public:
     static int ParseCode(const QString& text);
     // Checks an entry about to be added, as Add does, without adding it.
     void CheckNew(int code, const QString& name) const;
+    // Refused unless the code is an own entry that no section 2 row uses.
+    void CheckChangeable(int code) const;
 
     // Adds an own pollutant; refused when the code is out of range or already
     // in the classifier, or the name is empty, too long or not Windows-1251.
@@ -69,7 +71,6 @@ public:
 private:
     void checkCode(int code) const;
     void checkName(const QString& name) const;
-    void checkChangeable(int code) const;
     // Writes OwnKlzav; on failure rereads it, so memory matches the file, and rethrows.
     void save();
 

@@ -55,6 +55,11 @@ public:
     void sortByColumn(int column);
     // Enables the choose action and the navigator by the list data set.
     void updateActions();
+    // Commands of the current use, shown after "Отмена" and in the list's
+    // context menu; PrepareListPicker clears them for every use. The window
+    // does not own them.
+    void setUseActions(const QList<QAction*>& actions);
+    const QList<QAction*>& useActions() const { return m_useActions; }
 
 protected:
     void hideEvent(QHideEvent* event) override;
@@ -71,6 +76,9 @@ private:
     QAction* m_prior;
     QAction* m_next;
     QAction* m_last;
+    QAction* m_useSeparator;
+    QAction* m_navigatorSeparator;
+    QList<QAction*> m_useActions;
     class Watcher;
     Watcher* m_watcher;
 };
