@@ -228,11 +228,15 @@ void TListForm::updateActions()
 
 void TListForm::setUseActions(const QList<QAction*>& actions)
 {
-    for (QAction* action : std::as_const(m_useActions)) {
-        m_toolBar->removeAction(action);
-        m_list->removeAction(action);
+    for (const QPointer<QAction>& action : std::as_const(m_useActions)) {
+        if (action) {
+            m_toolBar->removeAction(action);
+            m_list->removeAction(action);
+        }
     }
-    m_useActions = actions;
+    m_useActions.clear();
+    for (QAction* action : actions)
+        m_useActions.append(action);
     m_toolBar->insertActions(m_navigatorSeparator, actions);
     m_list->addActions(actions);
     m_useSeparator->setVisible(!actions.isEmpty());

@@ -57,9 +57,8 @@ public:
     void updateActions();
     // Commands of the current use, shown after "Отмена" and in the list's
     // context menu; PrepareListPicker clears them for every use. The window
-    // does not own them.
+    // does not own them; one destroyed by its owner leaves the window by itself.
     void setUseActions(const QList<QAction*>& actions);
-    const QList<QAction*>& useActions() const { return m_useActions; }
 
 protected:
     void hideEvent(QHideEvent* event) override;
@@ -78,7 +77,7 @@ private:
     QAction* m_last;
     QAction* m_useSeparator;
     QAction* m_navigatorSeparator;
-    QList<QAction*> m_useActions;
+    QList<QPointer<QAction>> m_useActions;
     class Watcher;
     Watcher* m_watcher;
 };
