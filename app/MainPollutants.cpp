@@ -42,8 +42,10 @@ void TF2tpForm::createPollutantActions()
     QStyle* look = style();
     m_addPollutantAct = new QAction(QStringLiteral("Добавить вещество…"), this);
     m_addPollutantAct->setObjectName(QStringLiteral("AddPollutantAct"));
-    m_addPollutantAct->setToolTip(
-        QStringLiteral("Добавить в классификатор вещество, которого в нём нет"));
+    // The pick list's tool bar is narrow: its button says "Добавить…", the
+    // menus and the hint the whole command.
+    m_addPollutantAct->setIconText(QStringLiteral("Добавить…"));
+    m_addPollutantAct->setToolTip(QStringLiteral("Добавить вещество… (в классификаторе его нет)"));
     m_addPollutantAct->setIcon(look->standardIcon(QStyle::SP_FileDialogNewFolder));
     m_changePollutantAct = new QAction(QStringLiteral("Изменить вещество…"), this);
     m_changePollutantAct->setObjectName(QStringLiteral("ChangePollutantAct"));

@@ -226,7 +226,8 @@ void TListForm::updateActions()
     m_last->setEnabled(hasRows && !table->eof());
 }
 
-void TListForm::setUseActions(const QList<QAction*>& actions)
+void TListForm::setUseActions(const QList<QAction*>& toolBarActions,
+                              const QList<QAction*>& menuActions)
 {
     for (const QPointer<QAction>& action : std::as_const(m_useActions)) {
         if (action) {
@@ -235,11 +236,11 @@ void TListForm::setUseActions(const QList<QAction*>& actions)
         }
     }
     m_useActions.clear();
-    for (QAction* action : actions)
+    for (QAction* action : toolBarActions + menuActions)
         m_useActions.append(action);
-    m_toolBar->insertActions(m_navigatorSeparator, actions);
-    m_list->addActions(actions);
-    m_useSeparator->setVisible(!actions.isEmpty());
+    m_toolBar->insertActions(m_navigatorSeparator, toolBarActions);
+    m_list->addActions(menuActions);
+    m_useSeparator->setVisible(!toolBarActions.isEmpty());
 }
 
 void TListForm::choose()
@@ -330,6 +331,6 @@ TLookupList* PrepareListPicker(TDataSource* source, TDataSet* listDataSet,
     if (listDataSet && beforePost)
         listDataSet->BeforePost = std::move(beforePost);
     list->setBeginFind(true);
-    form->setUseActions({});
+    form->setUseActions({}, {});
     return list;
 }

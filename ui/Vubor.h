@@ -55,10 +55,11 @@ public:
     void sortByColumn(int column);
     // Enables the choose action and the navigator by the list data set.
     void updateActions();
-    // Commands of the current use, shown after "Отмена" and in the list's
-    // context menu; PrepareListPicker clears them for every use. The window
-    // does not own them; one destroyed by its owner leaves the window by itself.
-    void setUseActions(const QList<QAction*>& actions);
+    // Commands of the current use: all in the list's context menu, the tool
+    // bar ones also after "Отмена". PrepareListPicker clears them for every
+    // use. The window does not own them; one destroyed by its owner leaves
+    // the window by itself.
+    void setUseActions(const QList<QAction*>& toolBarActions, const QList<QAction*>& menuActions);
 
 protected:
     void hideEvent(QHideEvent* event) override;
