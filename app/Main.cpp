@@ -68,6 +68,7 @@ TF2tpForm::TF2tpForm(TDM& dm, QWidget* parent)
     createPages();
     layout->addWidget(m_pages, 1);
     setCentralWidget(central);
+    createFindingsPane();
     bindControls();
 
     connect(qApp, &QApplication::focusChanged, this, &TF2tpForm::updateActions);
@@ -282,10 +283,12 @@ void TF2tpForm::OpenHelp(const QString& name)
     ::OpenHelp(m_dm.ProgramDir(), name, this);
 }
 
-void TF2tpForm::PrActExecute()
+void TF2tpForm::PrActExecute(const QString& focusField)
 {
     try {
         TPrForm card(m_dm, this);
+        if (TOZDBEdit* edit = card.fieldEdit(focusField))
+            edit->setFocus(Qt::OtherFocusReason);
         card.exec();
     } catch (...) {
         ShowApplicationError(std::current_exception());

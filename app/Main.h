@@ -25,6 +25,8 @@ class TPrintJobs;
 class TDBMemo;
 class TDM;
 class TFieldLink;
+class TFindingsPane;
+struct TFindingCell;
 class THeaderCaptions;
 class TReportSections;
 
@@ -108,6 +110,13 @@ public:
     // The footnote of the section, or null for sections 3 and 5.
     QLabel* footnote(int section) const { return m_footnotes.at(std::size_t(section - 1)); }
     TDBMemo* measureText() const { return m_measureText; }
+    // "Результаты контроля": the findings of the last check (MainFindings.cpp).
+    TFindingsPane* findingsPane() const { return m_findingsPane; }
+    // Rebuilds the findings pane from the form as it is and shows it.
+    void showFindings();
+    // Shows the cell of a finding: its section's page with the cursor on it,
+    // or the organisation card with the focus on the field.
+    void goToFinding(const TFindingCell& cell);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -130,8 +139,10 @@ private:
 
     // The year field lost the focus: a changed text is checked.
     void YearEditExit();
-    // Shows the organisation card, then takes the context over from it.
-    void PrActExecute();
+    // Shows the organisation card (the focus on the named field, if any), then
+    // takes the context over from it.
+    void PrActExecute(const QString& focusField = QString());
+    void createFindingsPane();
     void VubActExecute();
     // Saves the sections and shows the control protocol in the preview.
     void ContrActExecute();
@@ -200,6 +211,7 @@ private:
     std::array<QLabel*, 5> m_titles{};
     std::array<QLabel*, 5> m_footnotes{};
     TDBMemo* m_measureText = nullptr;
+    TFindingsPane* m_findingsPane = nullptr;
     // Follows the current section 2 row for the enabling of the delete command.
     std::unique_ptr<TFieldLink> m_section2Link;
     bool m_settingsWritten = false;

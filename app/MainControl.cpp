@@ -9,6 +9,8 @@ void TF2tpForm::ContrActExecute()
     // The value being typed belongs to the report the protocol checks.
     if (!postSections())
         return;
+    // The list first: the protocol's preview is modal, the pane stays after it.
+    showFindings();
     try {
         ShowControlProtocol(m_dm);
     } catch (...) {

@@ -34,8 +34,10 @@ void TF2tpForm::ExpActExecute()
     // The value being typed belongs to the report that is checked and exported.
     if (!postSections())
         return;
-    if (!CheckFormOrShowProtocol(m_dm))
+    if (!CheckFormOrShowProtocol(m_dm)) {
+        showFindings();
         return;
+    }
     auto* form = new TExpVForm(m_dm, kExportFormTitle, this);
     form->exec(); // frees itself when closed
 }

@@ -55,7 +55,9 @@ void TF2tpForm::PrintActExecute(QAction* sender)
     // The value being typed belongs to the report that is printed.
     if (!postSections())
         return;
-    m_printJobs->PrintCommand(TPrintVariant(sender->data().toInt()));
+    if (m_printJobs->PrintCommand(TPrintVariant(sender->data().toInt())) ==
+        TPrintOutcome::FormFailed)
+        showFindings();
 }
 
 void TF2tpForm::PRAct3Execute(QAction* sender)

@@ -1,7 +1,5 @@
 #include "ControlProtocol.h"
 
-#include <optional>
-
 #include "CheckForm.h"
 #include "Cp1251.h"
 #include "FormatSettings.h"
@@ -50,11 +48,6 @@ public:
             set(5, row, kViolated);
     }
 
-    void values(const TRuleValues& v, bool violated)
-    {
-        values(number(v.left), QStringLiteral("="), number(v.right), violated);
-    }
-
     // Each missing detail goes to row 3, above the ones inserted before it.
     void missingDetail(const QString& message)
     {
@@ -71,77 +64,54 @@ private:
     IRepSheet& m_sheet;
 };
 
-QString latinK(const char* before, const char* after)
+// A rule's value as the protocol shows it: the rounded number, or as the
+// grid shows it ("-" for 0) where the rule says so.
+QString valueText(const TFormRule& rule, double value)
 {
-    return QString::fromUtf8(before) + QLatin1Char('K') + QString::fromUtf8(after);
+    if (rule.gridTexts && value == 0)
+        return QStringLiteral("-");
+    return number(value);
 }
 
 void addRuleBlocks(TDM& dm, ProtocolSheet& sheet)
 {
-    TFormRules rules(dm);
-    if (rules.AllSourcesOrganised()) {
-        sheet.heading(QStringLiteral("Если на предприятии все источники организованные"));
-        sheet.heading(QStringLiteral("Графа 2 строка 101 раздел 1 = Графа 3 строка 101 раздел 1"));
-        TozMemoryData& r1 = dm.R1Table();
-        r1.first();
-        const TField& c2 = r1.fieldByName(QStringLiteral("C2"));
-        const TField& c3 = r1.fieldByName(QStringLiteral("C3"));
-        const auto rounded = [](const TField& f) {
-            return RoundDecimals(f.isNull() ? 0 : f.asFloat(), 3);
-        };
-        const bool violated = !r1.eof() && rounded(c2) != rounded(c3);
-        sheet.values(r1.eof() ? QString() : c2.editText(), QStringLiteral("="),
-                     r1.eof() ? QString() : c3.editText(), violated);
-        sheet.heading(QStringLiteral("Графа 1 строка 301 раздел 3 = Графа 2 строка 301 раздел 3"));
-        const TRuleValues row301 = rules.Row301Columns1And2();
-        sheet.values(row301, !row301.equal());
+    TFormCheck check(dm);
+    for (const TFormRule& rule : FormRules::Rules()) {
+        if (rule.headings.isEmpty() || !check.Applies(rule))
+            continue;
+        for (const QString& heading : rule.headings)
+            sheet.heading(heading);
+        const TRuleValues values = check.Values(rule);
+        sheet.values(valueText(rule, values.left), RelationText(rule.relation),
+                     valueText(rule, values.right), TFormCheck::Violated(rule, values));
     }
-    sheet.heading(QStringLiteral("Графа 7 строка 101 раздел 1 = Графа 4 строка 301 раздел 3"));
-    const TRuleValues rule3 = rules.Rule3();
-    sheet.values(rule3, !rule3.equal());
-    sheet.heading(QStringLiteral(
-        "Графа 7 сумма строк 102,107,108,109 раздел 1 = Сумме всех строк графы 2 раздела 2"));
-    const TRuleValues rule4 = rules.Rule4();
-    sheet.values(rule4, !rule4.equal());
-    const std::pair<int, int> section5Rows[] = {{102, 501}, {104, 502}, {105, 503}, {106, 504}};
-    for (const auto& [row1, row5] : section5Rows) {
-        sheet.heading(QStringLiteral("Графа 7 строка ") + QString::number(row1) +
-                      QStringLiteral(" раздел 1 = Суммы граф 3,4 строки ") + QString::number(row5) +
-                      QStringLiteral(" раздела 5"));
-        const TRuleValues values = rules.Section5Rule(row1, row5);
-        sheet.values(values, !values.equal());
-    }
-    sheet.heading(QStringLiteral(
-        "Графа 7 сумма строк 107,108 раздел 1 >= Суммы графы 3,4 строки 505 раздела 5"));
-    const TRuleValues rule9 = rules.Rule9();
-    sheet.values(number(rule9.left), QStringLiteral(">="), number(rule9.right),
-                 rule9.left < rule9.right);
-    sheet.heading(
-        QStringLiteral("Графа 7 сумма строк 107,108 раздел 1 >= Графа 2 строка 203 раздела 2"));
-    const TRuleValues rule10 = rules.Rule10();
-    sheet.values(number(rule10.left), QStringLiteral(">="), number(rule10.right),
-                 rule10.left < rule10.right);
 }
 
-// The protocol's own list of the card's details: another order than the
-// check's, and ОКПО spelt all Cyrillic.
+// The advisory findings after the rules, under their own heading, only when
+// there are any. Reading them leaves the sections' current rows as the rules
+// left them.
+void addAdvisoryBlocks(TDM& dm, ProtocolSheet& sheet)
+{
+    const QList<TFinding> findings = FindAdvisoryFindings(dm);
+    if (findings.isEmpty())
+        return;
+    sheet.heading(FormRules::AdvisoryHeading());
+    for (const TFinding& finding : findings) {
+        sheet.heading(finding.heading);
+        sheet.values(number(finding.values.left), RelationText(finding.relation),
+                     number(finding.values.right), true);
+    }
+}
+
+// Missing details in the protocol's order, each inserted above the ones before.
 void addMissingDetails(TDM& dm, ProtocolSheet& sheet)
 {
-    const std::pair<const char*, QString> details[] = {
-        {"OKPO", QStringLiteral("Не заполнен код ОКПО")},
-        {"KFS", QStringLiteral("Не заполнен код ОКФС")},
-        {"KOPF", latinK("Не заполнен код О", "ОПФ")},
-        {"OKCM", latinK("Не заполнен код О", "АТО")},
-        {"OKOH1", latinK("Не заполнен код О", "ВЭД")},
-        {"ADR", QStringLiteral("Не заполнен адрес предприятия")},
-        {"PNAZ", QStringLiteral("Не заполнено наименование предприятия")},
-    };
     TozMemoryData& card = dm.PrTable();
     if (!card.active())
         card.open();
-    for (const auto& [column, message] : details)
-        if (card.fieldByName(QString::fromLatin1(column)).asString().isEmpty())
-            sheet.missingDetail(message);
+    for (const TCardDetail& detail : FormRules::ProtocolCardDetails())
+        if (card.fieldByName(detail.column).asString().isEmpty())
+            sheet.missingDetail(detail.protocolMessage);
 }
 
 void buildProtocol(TDM& dm, IRepReport& report)
@@ -155,6 +125,7 @@ void buildProtocol(TDM& dm, IRepReport& report)
         throw F2tpError(QStringLiteral("В шаблоне ") + path + QStringLiteral(" нет листа"));
     ProtocolSheet protocol(*sheet.get());
     addRuleBlocks(dm, protocol);
+    addAdvisoryBlocks(dm, protocol);
     addMissingDetails(dm, protocol);
     sheet->Refresh();
     report.Prepare();

@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QStandardPaths>
 
@@ -14,6 +16,7 @@ namespace {
 struct CliRun
 {
     int status = -1;
+    QString out;
     QString err;
 };
 
@@ -44,7 +47,7 @@ protected:
         CliRun result;
         result.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
         result.err = QString::fromUtf8(process.readAllStandardError());
-        EXPECT_TRUE(process.readAllStandardOutput().isEmpty());
+        result.out = QString::fromUtf8(process.readAllStandardOutput());
         return result;
     }
 
@@ -58,6 +61,60 @@ TEST_F(ProtocolCliTest, CheckPassesSilently)
     const CliRun result = check();
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.err, QString());
+    EXPECT_EQ(result.out, QString());
+}
+
+TEST_F(ProtocolCliTest, CheckListsEveryFindingWithItsPlace)
+{
+    // Totals below their "of which" in rows 101, 103 and 104; the rules hold.
+    setNumber(3, 301, "C1", 5);
+    setNumber(3, 301, "C2", 4);
+    setNumber(3, 301, "C4", 13);
+    setNumber(1, 104, "C2", 3);
+    setNumber(1, 104, "C3", 30);
+    setNumber(5, 502, "C3", 3);
+    CliRun result = check();
+    // Only advisory findings: the check passes and says nothing on standard error.
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, QString());
+    EXPECT_EQ(result.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts).size(), 3);
+    EXPECT_TRUE(result.out.contains(
+        QStringLiteral("раздел 1, строка 104, графа 3: Графа 3 строка 104 раздел 1 > Графа 2 "
+                       "строка 104 раздел 1 (предупреждение)\n")));
+
+    setNumber(5, 503, "C3", 1);
+    fillCard({QStringLiteral("KFS")});
+    result = check();
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, QStringLiteral("Не заполнен код ОКФС\n"));
+    const QStringList lines = result.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 5);
+    EXPECT_EQ(lines[0], QStringLiteral("организация, поле «ОКФС»: Не заполнен код ОКФС (ошибка)"));
+    EXPECT_EQ(lines[1], QStringLiteral("раздел 1, строка 105, графа 7: Графа 7 строка 105 раздел 1 "
+                                       "<> Суммы графы 3,4 строки 503 раздела 5 (ошибка)"));
+
+    result = run({QStringLiteral("check"), folder->path(), QStringLiteral("--json")});
+    EXPECT_EQ(result.status, 1);
+    QJsonParseError error;
+    const QJsonDocument json = QJsonDocument::fromJson(result.out.toUtf8(), &error);
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << result.out.toStdString();
+    EXPECT_FALSE(json.object().value(QStringLiteral("passed")).toBool());
+    const QJsonArray findings = json.object().value(QStringLiteral("findings")).toArray();
+    ASSERT_EQ(findings.size(), 5);
+    const QJsonObject card = findings[0].toObject();
+    EXPECT_EQ(card.value(QStringLiteral("kind")), QStringLiteral("error"));
+    EXPECT_EQ(
+        card.value(QStringLiteral("cells")).toArray()[0].toObject().value(QStringLiteral("card")),
+        QStringLiteral("KFS"));
+    const QJsonObject advisory = findings[4].toObject();
+    EXPECT_EQ(advisory.value(QStringLiteral("kind")), QStringLiteral("advisory"));
+    EXPECT_EQ(advisory.value(QStringLiteral("place")),
+              QStringLiteral("раздел 1, строка 104, графа 3"));
+    const QJsonObject cell = advisory.value(QStringLiteral("cells")).toArray()[0].toObject();
+    EXPECT_EQ(cell.value(QStringLiteral("section")).toInt(), 1);
+    EXPECT_EQ(cell.value(QStringLiteral("row")).toInt(), 104);
+    EXPECT_EQ(cell.value(QStringLiteral("field")), QStringLiteral("C3"));
+    EXPECT_EQ(cell.value(QStringLiteral("column")), QStringLiteral("3"));
 }
 
 TEST_F(ProtocolCliTest, CheckWarnsAndGoesOnOrFailsWithTheRulesMessage)

@@ -136,7 +136,7 @@ TEST_F(CheckFormTest, ToleranceBoundaryIsExact)
         {0, 0.001, false},
     };
     for (const auto& [left, right, tolerated] : cases)
-        EXPECT_EQ(TFormRules::Tolerated({left, right}), tolerated) << left << " " << right;
+        EXPECT_EQ(TFormCheck::Tolerated({left, right}), tolerated) << left << " " << right;
 }
 
 TEST_F(CheckFormTest, Rule5WarnsOrFailsAsRule4)

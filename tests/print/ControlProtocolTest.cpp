@@ -10,6 +10,7 @@
 #include "FormatSettings.h"
 #include "PrintTestSupport.h"
 #include "RepProcExt.h"
+#include "ozField.h"
 
 namespace {
 
@@ -121,6 +122,38 @@ TEST_F(ControlProtocolTest, ViolatedRulesAreMarkedWithoutTolerance)
     EXPECT_EQ(rows[16], values("0", "=", "1,25", true));
     EXPECT_EQ(rows[18], values("0", ">=", "0,001", true));
     EXPECT_EQ(rows[20], values("0", ">=", "2", true));
+}
+
+TEST_F(ControlProtocolTest, AdvisoryFindingsFollowTheRulesUnderTheirOwnHeading)
+{
+    FormatSettings::setDecimalSeparator(QLatin1Char(','));
+    setNumber(3, 301, "C1", 5);
+    setNumber(3, 301, "C2", 4);
+    setNumber(1, 104, "C2", 3);
+    setNumber(1, 104, "C3", 3.001);
+    setNumber(5, 502, "C3", 3);
+    setNumber(3, 301, "C4", 13);
+    setNumber(5, 503, "C4", -0.5);
+    go(1, 105);
+    const QStringList rows = protocolRows(protocol());
+    ASSERT_EQ(rows.size(), 16 + 9);
+    // The ten blocks as always (rule 7 marked by the negative amount), then the advisory block.
+    EXPECT_EQ(rows[9], values("0", "=", "-0,5", true));
+    EXPECT_EQ(rows.mid(16),
+              (QStringList{
+                  heading("Соотношения граф и отрицательные значения (предупреждения, не "
+                          "препятствуют печати и выгрузке)"),
+                  heading("Графа 3 строка 101 раздел 1 <= Графа 2 строка 101 раздел 1"),
+                  values("13,001", "<=", "13", true),
+                  heading("Графа 3 строка 103 раздел 1 <= Графа 2 строка 103 раздел 1"),
+                  values("3,001", "<=", "3", true),
+                  heading("Графа 3 строка 104 раздел 1 <= Графа 2 строка 104 раздел 1"),
+                  values("3,001", "<=", "3", true),
+                  heading("Графа 4 строка 503 раздел 5 >= 0"),
+                  values("-0,5", ">=", "0", true),
+              }));
+    // Reading them left the current rows where the ten rules did.
+    EXPECT_EQ(dm->R1Table().fieldByName(QStringLiteral("CA")).asInteger(), 108);
 }
 
 TEST_F(ControlProtocolTest, BlocksOneAndTwoOnlyWhenAllSourcesAreOrganised)
