@@ -168,6 +168,7 @@ void TF2tpForm::createActions()
     connect(m_closeAct, &QAction::triggered, this, &QWidget::close);
     createExportAction();
     createPrintActions();
+    createPollutantActions();
 }
 
 namespace {
@@ -198,6 +199,7 @@ void TF2tpForm::createToolBars()
     m_serviceMenu->addAction(createImportAction());
     m_serviceMenu->addSeparator();
     m_serviceMenu->addAction(m_reportFolderAct);
+    m_serviceMenu->addAction(m_addPollutantAct);
     addMenuButton(m_upperBar, QStringLiteral("Сервис"), QString(),
                   look->standardIcon(QStyle::SP_FileDialogListView), m_serviceMenu);
 

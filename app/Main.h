@@ -76,6 +76,11 @@ public:
     QAction* CloseAct() const { return m_closeAct; }
     // "Папка отчета" of "Сервис": the report folder in the file manager.
     QAction* ReportFolderAct() const { return m_reportFolderAct; }
+    // The own pollutants' commands of the section 2 pick list ("Добавить
+    // вещество…" also under "Сервис").
+    QAction* AddPollutantAct() const { return m_addPollutantAct; }
+    QAction* ChangePollutantAct() const { return m_changePollutantAct; }
+    QAction* RemovePollutantAct() const { return m_removePollutantAct; }
     QAction* PrintAct() const { return m_printAct; }
     QAction* PrintAct2() const { return m_printAct2; }
     QAction* PRAct3() const { return m_prAct3; }
@@ -152,6 +157,13 @@ private:
     void ImpActExecute();
     void AboutActExecute();
     void OpenReportFolder();
+    // The own pollutants (MainPollutants.cpp): adding one, changing or
+    // removing the pick list's current one.
+    void createPollutantActions();
+    QWidget* pollutantDialogParent();
+    void AddPollutantActExecute();
+    void ChangePollutantActExecute();
+    void RemovePollutantActExecute();
     // The print commands (MainPrint.cpp); the variant is the sender's data.
     void createPrintActions();
     void addPrintMenu();
@@ -183,6 +195,9 @@ private:
     QAction* m_aboutVltAct = nullptr;
     QAction* m_closeAct = nullptr;
     QAction* m_reportFolderAct = nullptr;
+    QAction* m_addPollutantAct = nullptr;
+    QAction* m_changePollutantAct = nullptr;
+    QAction* m_removePollutantAct = nullptr;
     std::unique_ptr<TPrintJobs> m_printJobs;
     QAction* m_printAct = nullptr;
     QAction* m_printAct2 = nullptr;

@@ -334,6 +334,10 @@ void TF2tpForm::OZGrid2SelectedList(TLookupGrid& sender, TLookupList*& list)
         return;
     list = PrepareListPicker(sectionSource(2), &m_dm.SprKlzav(), QStringLiteral("C1,KDZV"),
                              QStringLiteral("KDZV;NAMEK"), QStringLiteral("Код,Наименование"));
+    // The tool bar has room for the command a user looks for; all three are
+    // in the list's context menu.
+    ListForm()->setUseActions({m_addPollutantAct},
+                              {m_addPollutantAct, m_changePollutantAct, m_removePollutantAct});
 }
 
 void TF2tpForm::VubActExecute()

@@ -40,6 +40,8 @@ void TDM::DataModuleCreate()
     // A save of several files cut off by a crash is finished or undone before
     // any table is read.
     TSaveJournal::Recover(QFileInfo(m_r1Table.FileName()).absolutePath());
+    m_ownKlzav.setFileName(ReportDir() + m_ownKlzav.FileName());
+    m_ownKlzav.open();
     m_klzav.open();
     m_spisokkr.open();
     m_prTable.open();

@@ -11,8 +11,8 @@ class TField;
 // reference lists for the whole run, and the handlers that compute and guard
 // their values. Constructing it is the program's DataModuleCreate: the file
 // names are completed with the resource folder (classifiers, row templates)
-// or the report folder (working files) and KLZAV, spisokkr and PrTable are
-// opened. The section tables and SprKlzav are opened by the section logic
+// or the report folder (working files, the user's own pollutants) and KLZAV, spisokkr and PrTable
+// are opened. The section tables and SprKlzav are opened by the section logic
 // (TReportSections::LoadSections).
 //
 // The report context (CurrentKodp, CurrentReg, CurrentYear) lives here: one
@@ -68,6 +68,9 @@ public:
     TozMemoryData& TemplTable() { return m_templTable; }
     TozMemoryData& KLZAV() { return m_klzav; }
     TozMemoryData& SprKlzav() { return m_sprKlzav; }
+    // The user's own pollutants (TOwnPollutants), read from the report folder
+    // at start and merged into KLZAV and SprKlzav each time they are read.
+    TozMemoryData& OwnKlzav() { return m_ownKlzav; }
     TozMemoryData& R1Table() { return m_r1Table; }
     TozMemoryData& R2Table() { return m_r2Table; }
     TozMemoryData& R3Table() { return m_r3Table; }
@@ -155,6 +158,7 @@ private:
 
     // Lookup sources come first so that they are destroyed last.
     TozMemoryData m_templTable{QStringLiteral("TemplTable")};
+    TozMemoryData m_ownKlzav{QStringLiteral("OwnKlzav")};
     TozMemoryData m_klzav{QStringLiteral("KLZAV")};
     TozMemoryData m_sprKlzav{QStringLiteral("SprKlzav")};
     TozMemoryData m_r1Table{QStringLiteral("R1Table")};

@@ -110,9 +110,13 @@ void TDM::MarkPollutant(int code, int value)
         return;
     if (!m_sprKlzav.locate(QStringLiteral("KDZV"), code))
         return;
+    // The marks live in memory only: the table never counts as changed, so
+    // no save can write the shipped classifier over with them.
+    const bool changed = m_sprKlzav.changed();
     m_sprKlzav.edit();
     m_sprKlzav.fieldByName(QStringLiteral("PRIZN")).setAsInteger(value);
     m_sprKlzav.post();
+    m_sprKlzav.setChanged(changed);
 }
 
 void TDM::MarkSection2Pollutants()

@@ -3,6 +3,7 @@
 #include "MDM.h"
 
 #include "DSToXML.h"
+#include "OwnPollutants.h"
 #include "ozField.h"
 
 namespace {
@@ -85,6 +86,20 @@ void TDM::declareClassifiers()
     m_sprKlzav.setOnFilterRecord(
         [this](TDataSet& dataSet, bool& accept) { SprKlzavFilterRecord(dataSet, accept); });
     m_sprKlzav.setFiltered(true);
+
+    // The user's own pollutants, in the report folder; never part of the shipped file.
+    m_ownKlzav.setFileName(QStringLiteral("data/") + TOwnPollutants::FileName());
+    m_ownKlzav.setSortFields(QStringLiteral("KDZV"));
+    addSmallint(m_ownKlzav, "KDZV");
+    addString(m_ownKlzav, "NAMEK", 50);
+    addSmallint(m_ownKlzav, "PRIZN");
+    addString(m_ownKlzav, "STAT", 1);
+    // Both read the shipped file; the own entries are appended once it is read.
+    for (TozMemoryData* classifier : {&m_klzav, &m_sprKlzav}) {
+        classifier->AfterOpen = [this, classifier](TDataSet&) {
+            MergeOwnPollutants(m_ownKlzav, *classifier);
+        };
+    }
 
     setFile(m_rnDS, "klreg.xml");
     declareRegionColumns(m_rnDS);

@@ -11,8 +11,8 @@
 
 #include "DataSetModel.h"
 #include "Errors.h"
-#include "ObFunc.h"
 #include "LookupList.h"
+#include "ObFunc.h"
 #include "UserInterface.h"
 #include "ozField.h"
 #include "ozMemoryData.h"
@@ -144,8 +144,7 @@ TListForm::TListForm(QWidget* parent)
     m_list->OnIncrementLocate = [this](TField* field, const QString& key, TLocateOptions options,
                                        bool& find, bool isForward, bool isNext) {
         TDataSet* table = m_source->dataSet();
-        find = table &&
-               LocateFieldText(*table, field, key, options, isForward, isNext, false);
+        find = table && LocateFieldText(*table, field, key, options, isForward, isNext, false);
     };
     layout->addWidget(m_list, 1);
 
@@ -158,7 +157,10 @@ TListForm::TListForm(QWidget* parent)
     m_choose->setToolTip(QStringLiteral("Выбор"));
     m_cancel = m_toolBar->addAction(glyphIcon(Glyph::Cross), QStringLiteral("Отмена"));
     m_cancel->setToolTip(QStringLiteral("Отмена"));
-    m_toolBar->addSeparator();
+    m_useSeparator = m_toolBar->addSeparator();
+    m_useSeparator->setVisible(false);
+    m_navigatorSeparator = m_toolBar->addSeparator();
+    m_list->setContextMenuPolicy(Qt::ActionsContextMenu);
     const auto navigator = [this](Glyph glyph, const QString& hint) {
         QAction* action = m_toolBar->addAction(glyphIcon(glyph), QString());
         action->setToolTip(hint);
@@ -222,6 +224,23 @@ void TListForm::updateActions()
     m_prior->setEnabled(hasRows && !table->bof());
     m_next->setEnabled(hasRows && !table->eof());
     m_last->setEnabled(hasRows && !table->eof());
+}
+
+void TListForm::setUseActions(const QList<QAction*>& toolBarActions,
+                              const QList<QAction*>& menuActions)
+{
+    for (const QPointer<QAction>& action : std::as_const(m_useActions)) {
+        if (action) {
+            m_toolBar->removeAction(action);
+            m_list->removeAction(action);
+        }
+    }
+    m_useActions.clear();
+    for (QAction* action : toolBarActions + menuActions)
+        m_useActions.append(action);
+    m_toolBar->insertActions(m_navigatorSeparator, toolBarActions);
+    m_list->addActions(menuActions);
+    m_useSeparator->setVisible(!toolBarActions.isEmpty());
 }
 
 void TListForm::choose()
@@ -312,5 +331,6 @@ TLookupList* PrepareListPicker(TDataSource* source, TDataSet* listDataSet,
     if (listDataSet && beforePost)
         listDataSet->BeforePost = std::move(beforePost);
     list->setBeginFind(true);
+    form->setUseActions({}, {});
     return list;
 }

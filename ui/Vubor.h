@@ -55,6 +55,11 @@ public:
     void sortByColumn(int column);
     // Enables the choose action and the navigator by the list data set.
     void updateActions();
+    // Commands of the current use: all in the list's context menu, the tool
+    // bar ones also after "Отмена". PrepareListPicker clears them for every
+    // use. The window does not own them; one destroyed by its owner leaves
+    // the window by itself.
+    void setUseActions(const QList<QAction*>& toolBarActions, const QList<QAction*>& menuActions);
 
 protected:
     void hideEvent(QHideEvent* event) override;
@@ -71,6 +76,9 @@ private:
     QAction* m_prior;
     QAction* m_next;
     QAction* m_last;
+    QAction* m_useSeparator;
+    QAction* m_navigatorSeparator;
+    QList<QPointer<QAction>> m_useActions;
     class Watcher;
     Watcher* m_watcher;
 };

@@ -5,6 +5,7 @@
 
 #include "Errors.h"
 #include "FormatSettings.h"
+#include "OwnPollutants.h"
 #include "PrintJobTestSupport.h"
 #include "ozField.h"
 
@@ -104,6 +105,26 @@ TEST_F(StatisticsVariantTest, CopyListsMarkedPollutantsAndSumsTheOthers)
     addPollutant(203, 703, 0);
     jobs->PrepareStatistics();
     EXPECT_EQ(statisticsCopy().size(), 2u);
+}
+
+TEST_F(StatisticsVariantTest, OwnPollutantsAreSummedUnlessMarkedAndPrintedWithTheirNames)
+{
+    TOwnPollutants own(*dm);
+    own.Add(2868, QStringLiteral("Эмульсол"), false);
+    own.Add(2869, QStringLiteral("Пыль абразивная"), true);
+    addPollutant(204, 2868, 4);
+    addPollutant(205, 2869, 2);
+    addPollutant(206, 456, 1);
+    jobs->PrepareStatistics();
+    EXPECT_EQ(
+        statisticsCopy(),
+        (std::vector<StatRow>{{202, 322, 0}, {203, 410, 0}, {205, 2869, 2}, {204, 8888, 15}}));
+
+    // The plain form names both.
+    jobs->setSource(2, dm->R2Table());
+    const VariableRecorder vars = fill();
+    EXPECT_EQ(vars.value(QStringLiteral("2_B_204")), QStringLiteral("Эмульсол"));
+    EXPECT_EQ(vars.value(QStringLiteral("2_B_205")), QStringLiteral("Пыль абразивная"));
 }
 
 TEST_F(StatisticsVariantTest, PrintShowsTheCopyAndTheFilesStayAsTheyWere)
