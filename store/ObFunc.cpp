@@ -537,9 +537,11 @@ bool scan(TDataSet& dataSet, bool forward, bool fromStart, bool stepFirst, Match
                 else
                     dataSet.last();
             }
+            // Stepping first never examines the current record: standing at
+            // the end in that direction (after first() or last()), none is left.
             bool more = true;
-            if (stepFirst && !atEnd(dataSet, forward))
-                more = stepOnce(dataSet, forward);
+            if (stepFirst)
+                more = !atEnd(dataSet, forward) && stepOnce(dataSet, forward);
             while (more && !dataSet.isEmpty()) {
                 if (matches()) {
                     found = true;

@@ -280,6 +280,28 @@ TEST(FindInFields, AnyFieldContainingTheTextFromCurrentOrFromTheStart)
     EXPECT_EQ(c.code->asInteger(), 3);
 }
 
+TEST(FindInFields, FromCurrentAtEitherEndFindsNothingWhereOnlyTheCurrentRecordMatches)
+{
+    Cities c;
+    const QList<TField*> fields{c.name};
+    // The first record, as after opening or first(): backwards there is nothing left.
+    EXPECT_FALSE(FindInFields(c.table, fields, QStringLiteral("москва"), both, false, true));
+    EXPECT_EQ(c.code->asInteger(), 1);
+    // The last record, as after last(): forwards there is nothing left either.
+    c.table.last();
+    EXPECT_FALSE(FindInFields(c.table, fields, QStringLiteral("мурманск"), both, true, true));
+    EXPECT_EQ(c.code->asInteger(), 4);
+    // A search from the start that stopped on the first record, then one from there.
+    EXPECT_TRUE(FindInFields(c.table, fields, QStringLiteral("М"), TLocateOption::loPartialKey,
+                             true, false));
+    EXPECT_EQ(c.code->asInteger(), 1);
+    EXPECT_FALSE(FindInFields(c.table, fields, QStringLiteral("Москва"), both, false, true));
+    EXPECT_EQ(c.code->asInteger(), 1);
+    c.afterScroll = 0;
+    EXPECT_FALSE(LocateFieldText(c.table, c.name, QStringLiteral("Мо"), both, false, true, false));
+    EXPECT_EQ(c.afterScroll, 0);
+}
+
 TEST(FindAllMatches, OneMatchMovesThereSeveralAskWhichNoneOrNoChoiceReturns)
 {
     Cities c;
