@@ -667,21 +667,35 @@ void TestMain::errorBoxesHaveTheirCaptions()
 {
     TDesktopInterface boxes;
     QStringList seen;
+    // Notes the caption, icon and text of the next box and closes it with its first button.
     const auto readAndClose = [&] {
         QTimer::singleShot(100, this, [&] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             if (!box)
                 return;
-            seen.append(box->windowTitle() + QLatin1Char('|') + box->text());
-            QVERIFY(box->icon() == QMessageBox::Critical);
-            box->button(QMessageBox::Ok)->click();
+            seen.append(box->windowTitle() + QLatin1Char('|') + QString::number(box->icon()) +
+                        QLatin1Char('|') + box->text());
+            box->buttons().constFirst()->click();
         });
     };
     readAndClose();
     boxes.showError(QStringLiteral("Неверный год"));
     readAndClose();
     boxes.showApplicationError(QStringLiteral("Нет места на диске."));
-    QCOMPARE(seen, strings({"Ошибка|Неверный год", "Форма №2-тп (воздух)|Нет места на диске."}));
+    // Boxes the program gives no caption show the application's title.
+    readAndClose();
+    boxes.ask(QString(), QStringLiteral("Удалить запись?"), TQuestionButtons::YesNoCancel);
+    readAndClose();
+    boxes.showInformation(QString(), QStringLiteral("Перенос данных закончен"));
+    readAndClose();
+    boxes.showWarning(QStringLiteral("Внимание"), QStringLiteral("Сумма не сходится"));
+    QCOMPARE(seen, strings({"Ошибка|3|Неверный год", "Форма №2-тп (воздух)|3|Нет места на диске.",
+                            "Форма №2-тп (воздух)|4|Удалить запись?",
+                            "Форма №2-тп (воздух)|1|Перенос данных закончен",
+                            "Внимание|2|Сумма не сходится"}));
+    // No window title gets the application's name appended to it.
+    QVERIFY(QGuiApplication::applicationDisplayName().isEmpty() ||
+            QGuiApplication::applicationDisplayName() == QCoreApplication::applicationName());
 }
 
 // The C library's locale for one test, as the program gets it from LANG.
