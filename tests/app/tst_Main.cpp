@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -30,6 +31,7 @@
 #include "Main.h"
 #include "OZGrid.h"
 #include "ProgramFolder.h"
+#include "ProgramWindows.h"
 #include "ReportSections.h"
 #include "ScriptedUserInterface.h"
 #include "UserInterface.h"
@@ -55,6 +57,16 @@ void addOrganisation(TF2tpForm& form)
     card.fieldByName(QStringLiteral("PNAZ")).setAsString(QStringLiteral("ООО \"Заря\""));
     card.post();
     form.RefreshContext();
+}
+
+// The files of the folder's "data", each with its size.
+QStringList dataFiles(const ProgramFolder& folder)
+{
+    QStringList result;
+    for (const QFileInfo& file :
+         QDir(folder.path() + QStringLiteral("data")).entryInfoList(QDir::Files))
+        result.append(file.fileName() + QLatin1Char(' ') + QString::number(file.size()));
+    return result;
 }
 
 QStringList strings(std::initializer_list<const char*> texts)
@@ -123,6 +135,7 @@ private Q_SLOTS:
     void errorBoxesHaveTheirCaptions();
     void russianLocaleTakesCommaAndPoint();
     void refusedNumberShowsOneError();
+    void damagedDataFileEndsTheStartNamingIt();
 
 private:
     // Builds the window over the scratch folder, shows it and makes it active.
@@ -851,3 +864,71 @@ int main(int argc, char** argv)
     return QTest::qExec(&test, argc, argv);
 }
 #include "tst_Main.moc"
+
+void TestMain::damagedDataFileEndsTheStartNamingIt()
+{
+    m_dm.reset();
+    const QByteArray section1 = dataPacket({QStringLiteral("CA:i2"), QStringLiteral("C2:r8")},
+                                           {{QStringLiteral("101"), QStringLiteral("3")},
+                                            {QStringLiteral("104"), QStringLiteral("3")}});
+    const QByteArray card =
+        dataPacket({QStringLiteral("KOD:string:20")}, {{QStringLiteral("7701000001001")}});
+    // One file at a time, cut short or overwritten as a disk error or an
+    // interrupted copy leaves it: the classifiers, the card, the sections.
+    const struct
+    {
+        const char* file;
+        std::function<QByteArray(const QByteArray& shipped)> damage;
+    } cases[] = {
+        {"TEMPLR.xml",
+         [](const QByteArray& shipped) {
+             return shipped.left(shipped.size() / 2);
+         }},
+        {"KLZAV.xml",
+         [](const QByteArray& shipped) {
+             return shipped.left(shipped.size() / 2);
+         }},
+        {"B0002.xml",
+         [&](const QByteArray&) {
+             return card.left(card.size() - 30);
+         }},
+        {"F2TPR1.xml",
+         [&](const QByteArray&) {
+             return section1.left(section1.size() - 30);
+         }},
+        {"F2TPR2.xml",
+         [](const QByteArray&) {
+             return QByteArray(4096, '\0');
+         }},
+        {"F2TPR5.xml",
+         [&](const QByteArray&) {
+             return section1.left(60);
+         }},
+    };
+    for (const auto& entry : cases) {
+        const QString name = QString::fromLatin1(entry.file);
+        const auto folder = ProgramFolder::withProgramData();
+        QVERIFY(folder->valid());
+        const QByteArray damaged = entry.damage(folder->readData(name));
+        folder->writeData(name, damaged);
+        const QStringList filesBefore = dataFiles(*folder);
+        m_recorder->applicationErrors.clear();
+        try {
+            TProgramWindows windows(folder->path());
+            QFAIL(qPrintable(name + QStringLiteral(": the start went on")));
+        } catch (...) {
+            ShowApplicationError(std::current_exception());
+        }
+        // The message names the file; no window is left; the file is as it was.
+        QCOMPARE(m_recorder->applicationErrors.size(), 1);
+        const QString shown = m_recorder->applicationErrors.constFirst();
+        QVERIFY2(shown.contains(QStringLiteral("Ошибка чтения файла \"") +
+                                QDir::toNativeSeparators(folder->dataFile(name)) +
+                                QStringLiteral("\": ")),
+                 qPrintable(shown));
+        for (QWidget* window : QApplication::topLevelWidgets())
+            QVERIFY(!qobject_cast<TF2tpForm*>(window));
+        QCOMPARE(folder->readData(name), damaged);
+        QCOMPARE(dataFiles(*folder), filesBefore);
+    }
+}

@@ -350,9 +350,19 @@ TEST_F(CliTest, AnUnreadableSectionFileIsReportedAndLeftAlone)
         "Version=\"2.0\"><METADATA><FIELDS><FIELD attrname=\"CA\" "
         "fieldtype=\"i2\"></FIELD></FIELDS></METADATA><ROWDATA><ROW CA=\"101\" />"
         "<ROW CA=";
-    folder.writeData(QStringLiteral("F2TPR1.xml"), broken);
-    const CliRun r = set(1, 104, "C2", QStringLiteral("1"));
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, QStringLiteral("Неверный формат файла\n"));
-    EXPECT_EQ(folder.readData(QStringLiteral("F2TPR1.xml")), broken);
+    // The message names the file, so that the user knows which one to restore.
+    for (const char* name : {"F2TPR1.xml", "KLZAV.xml", "B0002.xml"}) {
+        const QString file = QString::fromLatin1(name);
+        const QByteArray before = folder.readData(file);
+        folder.writeData(file, broken);
+        const CliRun r = set(1, 104, "C2", QStringLiteral("1"));
+        EXPECT_EQ(r.status, 1) << name;
+        EXPECT_EQ(r.err, QStringLiteral("Ошибка чтения файла \"%1\": Неверный формат файла\n")
+                             .arg(QDir::toNativeSeparators(folder.dataFile(file))));
+        EXPECT_EQ(folder.readData(file), broken) << name;
+        if (before.isEmpty())
+            QFile::remove(folder.dataFile(file));
+        else
+            folder.writeData(file, before);
+    }
 }
