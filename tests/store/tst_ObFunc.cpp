@@ -56,6 +56,15 @@ TEST(TextHelpers, FloatTextRoundTripsThroughTheParser)
         ASSERT_TRUE(back.has_value()) << text.toStdString();
         EXPECT_NEAR(*back, v, std::abs(v) * 1e-14) << text.toStdString();
     }
+    // Near the top of the double range the fifteen-digit rounding would go beyond
+    // it: such values are written as the largest fifteen-digit decimal below.
+    for (double v : {DBL_MAX, -DBL_MAX, std::nextafter(1.79769313486231e308, DBL_MAX)}) {
+        const QString text = FloatToText(v, QLatin1Char('.'));
+        EXPECT_EQ(text, QLatin1String(v < 0 ? "-1.79769313486231E308" : "1.79769313486231E308"));
+        const auto back = TextToFloat(text, QLatin1Char('.'));
+        ASSERT_TRUE(back.has_value()) << text.toStdString();
+        EXPECT_NEAR(*back, v, std::abs(v) * 1e-14) << text.toStdString();
+    }
 }
 
 namespace {
@@ -66,6 +75,8 @@ std::string referenceFloatText(double value)
 {
     if (value == 0.0)
         return "0";
+    if (std::fabs(value) > 1.79769313486231e308)
+        return value < 0 ? "-1.79769313486231E308" : "1.79769313486231E308";
     char buffer[64];
     const auto end = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
                                    std::chars_format::scientific, 14)
