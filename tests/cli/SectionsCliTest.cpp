@@ -391,15 +391,19 @@ TEST_F(CliTest, AnUnreadableSectionFileIsReportedAndLeftAlone)
         "fieldtype=\"i2\"></FIELD></FIELDS></METADATA><ROWDATA><ROW CA=\"101\" />"
         "<ROW CA=";
     // The message names the file, so that the user knows which one to restore.
-    for (const char* name : {"F2TPR1.xml", "KLZAV.xml", "B0002.xml"}) {
+    // A section cut short in its rows; a classifier and the card overwritten.
+    const std::pair<const char*, QByteArray> cases[] = {{"F2TPR1.xml", broken},
+                                                        {"KLZAV.xml", QByteArray(512, '\0')},
+                                                        {"B0002.xml", broken.left(60)}};
+    for (const auto& [name, damaged] : cases) {
         const QString file = QString::fromLatin1(name);
         const QByteArray before = folder.readData(file);
-        folder.writeData(file, broken);
+        folder.writeData(file, damaged);
         const CliRun r = set(1, 104, "C2", QStringLiteral("1"));
         EXPECT_EQ(r.status, 1) << name;
         EXPECT_EQ(r.err, QStringLiteral("Ошибка чтения файла \"%1\": Неверный формат файла\n")
                              .arg(QDir::toNativeSeparators(folder.dataFile(file))));
-        EXPECT_EQ(folder.readData(file), broken) << name;
+        EXPECT_EQ(folder.readData(file), damaged) << name;
         if (before.isEmpty())
             QFile::remove(folder.dataFile(file));
         else
