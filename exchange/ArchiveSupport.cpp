@@ -9,6 +9,34 @@
 
 namespace ArchiveSupport {
 
+QString sizeText(qint64 bytes)
+{
+    if (bytes > 0 && bytes % (1024 * 1024) == 0)
+        return QStringLiteral("%1 МБ").arg(bytes / (1024 * 1024));
+    if (bytes > 0 && bytes % 1024 == 0)
+        return QStringLiteral("%1 КБ").arg(bytes / 1024);
+    return QStringLiteral("%1 байт").arg(bytes);
+}
+
+QString tooManyEntriesText(qint64 count, qint64 limit)
+{
+    return QStringLiteral("Архив содержит слишком много файлов: %1 (допускается не более %2).")
+        .arg(count)
+        .arg(limit);
+}
+
+QString tooMuchDataText(qint64 limit)
+{
+    return QStringLiteral("Распакованные файлы архива больше допустимого размера (%1).")
+        .arg(sizeText(limit));
+}
+
+QString fileTooLargeText(const QString& fileName, qint64 limit)
+{
+    return QStringLiteral("Файл %1 больше допустимого размера (%2).")
+        .arg(fileName, sizeText(limit));
+}
+
 quint16 readLe16(const char* p)
 {
     const auto* b = reinterpret_cast<const unsigned char*>(p);

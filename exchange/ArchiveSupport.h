@@ -4,10 +4,31 @@
 #include <QString>
 #include <QtGlobal>
 
+#include "Errors.h"
+
 class QIODevice;
+
+// An archive, or a file from one, larger than the program accepts: the
+// message says which limit was reached.
+class EArchiveLimit : public F2tpError
+{
+public:
+    using F2tpError::F2tpError;
+};
 
 // Byte, checksum and path helpers shared by the ZLB and ZIP readers.
 namespace ArchiveSupport {
+
+// The most entries an archive's file list may hold. An exchange set has a
+// dozen files; the limit keeps a crafted list from filling the memory.
+constexpr int kMaxEntries = 1024;
+
+// "64 КБ", "3 МБ" or "100 байт".
+QString sizeText(qint64 bytes);
+// The messages of EArchiveLimit.
+QString tooManyEntriesText(qint64 count, qint64 limit);
+QString tooMuchDataText(qint64 limit);
+QString fileTooLargeText(const QString& fileName, qint64 limit);
 
 quint16 readLe16(const char* p);
 quint32 readLe32(const char* p);

@@ -1,7 +1,9 @@
 #include "ImportManifest.h"
 
 #include <QFile>
+#include <QFileInfo>
 
+#include "ArchiveSupport.h"
 #include "Cp1251.h"
 #include "Errors.h"
 
@@ -11,7 +13,11 @@ void TImportManifest::read(const QString& fileName)
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         throw F2tpError(QStringLiteral("Ошибка открытия файла - ") + fileName);
-    const QString text = Cp1251::decode(file.readAll());
+    const QByteArray bytes = file.read(MaxSize + 1);
+    if (bytes.size() > MaxSize)
+        throw EArchiveLimit(
+            ArchiveSupport::fileTooLargeText(QFileInfo(fileName).fileName(), MaxSize));
+    const QString text = Cp1251::decode(bytes);
     // Lines end in CR LF, LF or CR alike.
     QString line;
     for (const QChar c : text) {
@@ -42,6 +48,24 @@ std::optional<int> TImportManifest::intValue(const QString& key) const
     bool ok = false;
     const int number = value(key).trimmed().toInt(&ok, 10);
     return ok ? std::optional<int>(number) : std::nullopt;
+}
+
+QStringList TImportManifest::tableFiles() const
+{
+    QStringList files;
+    for (qsizetype i = 1; i <= m_lines.size(); ++i) {
+        const QString file = value(QStringLiteral("Table%1").arg(i));
+        if (file.isEmpty())
+            break;
+        files << file;
+    }
+    return files;
+}
+
+bool TImportManifest::isPlainFileName(const QString& name)
+{
+    using namespace ArchiveSupport;
+    return bareName(name) == name && !isSkippedName(name.trimmed()) && !hasControlCharacters(name);
 }
 
 namespace {

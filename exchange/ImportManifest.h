@@ -11,7 +11,11 @@
 class TImportManifest
 {
 public:
-    // Reads the file; fails (F2tpError) when it cannot be read.
+    // A manifest has a few dozen short lines; a larger file is not one.
+    static constexpr qint64 MaxSize = 64 * 1024;
+
+    // Reads the file; fails (F2tpError) when it cannot be read, and
+    // (EArchiveLimit) when it is larger than MaxSize.
     void read(const QString& fileName);
     void clear() { m_lines.clear(); }
 
@@ -21,6 +25,10 @@ public:
     QString value(const QString& key) const;
     // The value read as a decimal integer (blanks around it allowed).
     std::optional<int> intValue(const QString& key) const;
+    // The files of "Table1", "Table2", ... up to the first empty or missing one.
+    QStringList tableFiles() const;
+    // A table file is named without any folder: no "/", "\", drive or "..".
+    static bool isPlainFileName(const QString& name);
 
 private:
     QStringList m_lines;

@@ -1,9 +1,12 @@
 #include "XmlImport.h"
 
+#include <algorithm>
+
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include "ArchiveSupport.h"
 #include "DSToXML.h"
 #include "Errors.h"
 #include "ImportTransaction.h"
@@ -30,6 +33,17 @@ bool acceptedCode(int code)
 QString withSeparator(const QString& folder)
 {
     return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+}
+
+// Extracts the manifest; one larger than a manifest can be is named as such.
+template <class Extract> void extractManifest(Extract&& extract)
+{
+    try {
+        extract();
+    } catch (const EArchiveLimit&) {
+        throw EArchiveLimit(
+            ArchiveSupport::fileTooLargeText(kManifestName, TImportManifest::MaxSize));
+    }
 }
 
 // A fresh private folder; removed with the object.
@@ -135,6 +149,10 @@ void TXmlImport::LoadManifest()
         const std::optional<int> code = m_manifest.intValue(QStringLiteral("Code"));
         if (!code || !acceptedCode(*code))
             throw F2tpError(BadSourceText());
+        // The tables are read from the set's own folder and nowhere else.
+        const QStringList files = m_manifest.tableFiles();
+        if (!std::all_of(files.begin(), files.end(), &TImportManifest::isPlainFileName))
+            throw F2tpError(BadSourceText());
         m_caption = QStringLiteral("Импорт - ") + m_manifest.value(QStringLiteral("Caption"));
         m_label = m_manifest.value(QStringLiteral("Label"));
     } catch (...) {
@@ -142,7 +160,13 @@ void TXmlImport::LoadManifest()
         m_manifest.clear();
         m_caption = QStringLiteral("Загрузка данных ");
         m_label.clear();
-        throw F2tpError(BadSourceText());
+        try {
+            throw;
+        } catch (const EArchiveLimit& e) {
+            throw F2tpError(BadSourceText() + QStringLiteral("\r\n") + e.message());
+        } catch (...) {
+            throw F2tpError(BadSourceText());
+        }
     }
 }
 
@@ -157,8 +181,9 @@ void TXmlImport::readManifest(TSourceKind kind, const QString& path)
         QTemporaryDir scratch;
         requireValid(scratch);
         TZLBArchive archive;
+        archive.setMaxExtractSize(TImportManifest::MaxSize);
         archive.OpenArchive(path);
-        archive.ExtractFile(scratch.path(), kManifestName);
+        extractManifest([&] { archive.ExtractFile(scratch.path(), kManifestName); });
         m_manifest.read(QDir(scratch.path()).filePath(kManifestName));
         return;
     }
@@ -169,7 +194,9 @@ void TXmlImport::readManifest(TSourceKind kind, const QString& path)
         zip.setZipName(path);
         zip.setDestDir(scratch.path());
         zip.setFilesList({kManifestName});
-        zip.UnZip();
+        zip.setMaxExtractSize(TImportManifest::MaxSize);
+        zip.Entries();
+        extractManifest([&] { zip.UnZip(); });
         m_manifest.read(QDir(scratch.path()).filePath(kManifestName));
         return;
     }
@@ -180,18 +207,22 @@ void TXmlImport::readManifest(TSourceKind kind, const QString& path)
 
 void TXmlImport::unpack(const QString& folder)
 {
+    // Only what the manifest lists comes out, within one limit for the set.
     const QString path = m_path.trimmed();
+    const QStringList files = QStringList{kManifestName} + m_manifest.tableFiles();
     if (m_kind == TSourceKind::ZlbArchive) {
         TZLBArchive archive;
+        archive.setMaxExtractSize(MaxSetSize);
         archive.OpenArchive(path);
-        archive.ExtractAll(folder);
+        archive.ExtractFiles(folder, files);
         archive.CloseArchive();
         m_sourceFolder = withSeparator(folder);
     } else if (m_kind == TSourceKind::ZipArchive) {
         TZipExtractor zip;
         zip.setZipName(path);
         zip.setDestDir(folder);
-        zip.setDoAll(true);
+        zip.setFilesList(files);
+        zip.setMaxExtractSize(MaxSetSize);
         zip.UnZip();
         m_sourceFolder = withSeparator(folder);
     }

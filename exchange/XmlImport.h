@@ -39,6 +39,9 @@ public:
         Unknown
     };
 
+    // The most bytes the files of one set may take unpacked, all together.
+    static constexpr qint64 MaxSetSize = 64LL * 1024 * 1024;
+
     explicit TXmlImport(TDM& dm);
     ~TXmlImport();
     Q_DISABLE_COPY_MOVE(TXmlImport)
@@ -57,8 +60,9 @@ public:
     bool pathChanged() const { return m_pathChanged; }
 
     // Reads the manifest of a changed source (nothing otherwise). Any failure,
-    // a code other than 35, 39 and 535 included, empties the manifest and
-    // fails with BadSourceText().
+    // a code other than 35, 39 and 535 and a table file named with a folder
+    // included, empties the manifest and fails with BadSourceText() (followed
+    // by the limit, when a manifest or an archive is too large).
     void LoadManifest();
     const TImportManifest& manifest() const { return m_manifest; }
     // The window's caption: "Загрузка данных " until a manifest was read,

@@ -250,8 +250,9 @@ void TZLBArchive::readArchive(QFile& file)
     const TZLBTrailer trailer = TZLBTrailer::fromBytes(tail);
     if (trailer.crc != crc)
         fail("The archive file appears to be corrupted");
-    if (!readRegistry(file, fileSize, trailer)) {
+    if (!readRegistry(file, fileSize, trailer) || !findBlockEnds(trailer)) {
         m_entries.clear();
+        m_blockEnds.clear();
         fail("Unable to read archive file list");
     }
     m_trailer = trailer;
@@ -267,6 +268,9 @@ bool TZLBArchive::readRegistry(QFile& file, qint64 fileSize, const TZLBTrailer& 
     const qint64 limit = trailer.registryCompressed ? available * kMaxInflateRatio : available;
     if (total > limit)
         return false;
+    // A list longer than any set holds is refused before it is inflated.
+    if (trailer.count > quint32(std::max(m_maxEntries, 0)))
+        throw EArchiveLimit(tooManyEntriesText(trailer.count, m_maxEntries));
 
     QByteArray records;
     if (!trailer.registryCompressed) {
@@ -294,11 +298,46 @@ bool TZLBArchive::readRegistry(QFile& file, qint64 fileSize, const TZLBTrailer& 
     return true;
 }
 
+bool TZLBArchive::findBlockEnds(const TZLBTrailer& trailer)
+{
+    // Blocks lie back to back: each ends where the next one starts, the last
+    // at the registry. Two files with data in one block are refused, so that
+    // every byte of the archive is extracted at most once.
+    const size_t count = m_entries.size();
+    std::vector<size_t> order(count);
+    for (size_t i = 0; i < count; ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [this](size_t a, size_t b) {
+        return m_entries[a].offset < m_entries[b].offset;
+    });
+    m_blockEnds.assign(count, qint64(trailer.registryOffset));
+    for (size_t k = 0; k < count;) {
+        const quint32 offset = m_entries[order[k]].offset;
+        size_t end = k;
+        int withData = 0;
+        for (; end < count && m_entries[order[end]].offset == offset; ++end)
+            withData += m_entries[order[end]].size > 0 ? 1 : 0;
+        if (withData > 1)
+            return false;
+        const bool last = end == count;
+        const qint64 blockEnd =
+            last ? qint64(trailer.registryOffset) : m_entries[order[end]].offset;
+        for (; k < end; ++k) {
+            const TZLBEntry& entry = m_entries[order[k]];
+            if (!last && entry.stored && qint64(entry.offset) + entry.size > blockEnd)
+                return false;
+            m_blockEnds[order[k]] = blockEnd;
+        }
+    }
+    return true;
+}
+
 void TZLBArchive::CloseArchive()
 {
     const bool wasOpen = IsOpen();
     const QString name = m_fileName;
     m_entries.clear();
+    m_blockEnds.clear();
     m_trailer = TZLBTrailer{};
     m_fileName.clear();
     m_isNew = false;
@@ -519,6 +558,9 @@ quint32 TZLBArchive::extractEntry(QFile& archive, int index, QIODevice& out)
 {
     const TZLBEntry& entry = m_entries[size_t(index)];
     beginStep(QStringLiteral("Extracting %1").arg(entry.name()), entry.size);
+    // The block may not reach into the next one.
+    const qint64 blockEnd = size_t(index) < m_blockEnds.size() ? m_blockEnds[size_t(index)]
+                                                               : qint64(m_trailer.registryOffset);
     if (!archive.seek(entry.offset))
         failIndex("File (%1) is corrupt", index);
     const qint64 total = entry.size;
@@ -526,6 +568,9 @@ quint32 TZLBArchive::extractEntry(QFile& archive, int index, QIODevice& out)
     qint64 produced = 0;
     char buffer[kPiece];
     auto deliver = [&](const char* data, qint64 length) {
+        if (m_maxExtractSize >= 0 && m_extracted + length > m_maxExtractSize)
+            throw EArchiveLimit(tooMuchDataText(m_maxExtractSize));
+        m_extracted += length;
         if (out.write(data, length) != length) {
             const auto* file = qobject_cast<QFileDevice*>(&out);
             fail("Unable to write file (%1)", file ? file->fileName() : QString());
@@ -536,6 +581,8 @@ quint32 TZLBArchive::extractEntry(QFile& archive, int index, QIODevice& out)
     };
 
     if (entry.stored) {
+        if (qint64(entry.offset) + total > blockEnd)
+            failIndex("File (%1) is corrupt", index);
         while (produced < total) {
             const qint64 want = std::min(kPiece, total - produced);
             if (archive.read(buffer, want) != want)
@@ -548,8 +595,11 @@ quint32 TZLBArchive::extractEntry(QFile& archive, int index, QIODevice& out)
         return crc;
     const InflateResult result = inflateData(
         Format::Zlib,
-        [&archive](char* data, qint64 capacity) { return archive.read(data, capacity); }, total,
-        deliver);
+        [&archive, blockEnd](char* data, qint64 capacity) {
+            const qint64 left = blockEnd - archive.pos();
+            return left > 0 ? archive.read(data, std::min(capacity, left)) : 0;
+        },
+        total, deliver);
     if (result.end == InflateEnd::Corrupt || result.produced != total)
         failIndex("File (%1) is corrupt", index);
     return crc;
@@ -558,10 +608,43 @@ quint32 TZLBArchive::extractEntry(QFile& archive, int index, QIODevice& out)
 void TZLBArchive::ExtractAll(const QString& destDir)
 {
     requireOpen();
+    std::vector<int> all(m_entries.size());
+    for (size_t i = 0; i < all.size(); ++i)
+        all[i] = int(i);
+    extractEntries(destDir, all);
+}
+
+void TZLBArchive::ExtractFiles(const QString& destDir, const QStringList& fileNames)
+{
+    requireOpen();
+    std::vector<int> chosen;
+    for (const QString& fileName : fileNames) {
+        QString dir;
+        QString name;
+        splitPath(fileName, dir, name);
+        const QByteArray wanted = Cp1251::encode(dir + name);
+        for (int i = int(m_entries.size()) - 1; i >= 0; --i) {
+            const TZLBEntry& entry = m_entries[size_t(i)];
+            const QByteArray relative = m_extractWithPath ? entry.directory + entry.fileName
+                                                          : Cp1251::encode(bareName(entry.name()));
+            if (equalsFoldingAscii(relative, wanted)) {
+                chosen.push_back(i);
+                break;
+            }
+        }
+    }
+    std::sort(chosen.begin(), chosen.end());
+    chosen.erase(std::unique(chosen.begin(), chosen.end()), chosen.end());
+    extractEntries(destDir, chosen);
+}
+
+void TZLBArchive::extractEntries(const QString& destDir, const std::vector<int>& indices)
+{
     QFile archive(m_fileName);
     if (!archive.open(QIODevice::ReadOnly))
         fail("Unable to open file (%1)", m_fileName);
-    for (int i = 0; i < int(m_entries.size()); ++i) {
+    m_extracted = 0;
+    for (const int i : indices) {
         const TZLBEntry& entry = m_entries[size_t(i)];
         Target target;
         if (!targetFor(destDir, entry, target))
@@ -595,6 +678,7 @@ void TZLBArchive::ExtractFile(const QString& destDir, const QString& fileName)
     const int index = indexOf(Cp1251::encode(dir + name));
     if (index < 0)
         fail("File not found in archive");
+    m_extracted = 0;
     const TZLBEntry entry = m_entries[size_t(index)];
     Target target;
     if (targetFor(destDir, entry, target)) {
@@ -623,6 +707,7 @@ bool TZLBArchive::ExtractToStream(int index, QIODevice& stream)
     if (!archive.open(QIODevice::ReadOnly))
         fail("Unable to open file (%1)", m_fileName);
     // The check covers the bytes this call wrote, whatever the stream held before.
+    m_extracted = 0;
     const quint32 crc = extractEntry(archive, index, stream);
     if (m_checkCrc && crc != entry.crc)
         failIndex("File (%1) failed CRC check", index);

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "ArchiveSupport.h"
 #include "Errors.h"
 
 class QFile;
@@ -99,6 +100,16 @@ public:
     bool ReportToUser() const { return m_reportToUser; }
     void setReportToUser(bool on) { m_reportToUser = on; }
 
+    // The most entries an archive may list; opening a longer list fails
+    // before it is read.
+    int MaxEntries() const { return m_maxEntries; }
+    void setMaxEntries(int count) { m_maxEntries = count; }
+    // The most bytes one extraction (one call) may write, all files together;
+    // negative: no limit. Reaching it fails the extraction and leaves no
+    // partial file.
+    qint64 MaxExtractSize() const { return m_maxExtractSize; }
+    void setMaxExtractSize(qint64 bytes) { m_maxExtractSize = bytes; }
+
     ProgressEvent OnProgress;
     FileExtractedEvent OnFileExtracted;
     ArchiveOpenedEvent OnArchiveOpened;
@@ -123,6 +134,10 @@ public:
 
     void ExtractAll(const QString& destDir);
     void ExtractFile(const QString& destDir, const QString& fileName);
+    // Extracts only the named files, each as ExtractAll would leave it (of
+    // several entries of one name, the last); names the archive does not
+    // hold are passed over. Names compare as in FindEntry.
+    void ExtractFiles(const QString& destDir, const QStringList& fileNames);
     bool ExtractToStream(int index, QIODevice& stream);
 
 protected:
@@ -139,6 +154,8 @@ private:
     void requireOpen() const;
     void readArchive(QFile& file);
     bool readRegistry(QFile& file, qint64 fileSize, const TZLBTrailer& trailer);
+    bool findBlockEnds(const TZLBTrailer& trailer);
+    void extractEntries(const QString& destDir, const std::vector<int>& indices);
     int indexOf(const QByteArray& wanted) const;
     bool targetFor(const QString& destDir, const TZLBEntry& entry, Target& target) const;
     bool mayWrite(const QString& path) const;
@@ -160,6 +177,11 @@ private:
     QString m_fileName;
     bool m_isNew = false;
     std::vector<TZLBEntry> m_entries;
+    // Where each entry's data block must end: at the next block or the registry.
+    std::vector<qint64> m_blockEnds;
+    int m_maxEntries = ArchiveSupport::kMaxEntries;
+    qint64 m_maxExtractSize = -1;
+    qint64 m_extracted = 0;
     TZLBTrailer m_trailer;
 
     QString m_stepText;

@@ -207,6 +207,8 @@ void TZipExtractor::readDirectory()
     const char* record = tail.constData() + found;
     const int count = readLe16(record + 10);
     const qint64 directoryOffset = readLe32(record + 16);
+    if (count > m_maxEntries)
+        throw EArchiveLimit(tooManyEntriesText(count, m_maxEntries));
 
     if (count > 0 && !readCentralDirectory(file, directoryOffset, count)) {
         // The directory is not where the end record says (data before the
@@ -216,7 +218,26 @@ void TZipExtractor::readDirectory()
         if (m_entries.empty())
             fail("Not a valid zip file!");
     }
+    checkSeparateData();
     m_directoryRead = true;
+}
+
+void TZipExtractor::checkSeparateData() const
+{
+    // Each entry's header and data end before the next entry's header:
+    // entries sharing data would let a small archive write the same bytes
+    // over and over.
+    std::vector<std::pair<qint64, qint64>> spans;
+    spans.reserve(m_entries.size());
+    for (const TZipEntry& entry : m_entries) {
+        const qint64 start = entry.localHeaderOffset;
+        spans.emplace_back(start, start + kLocalHeaderSize + entry.compressedSize);
+    }
+    std::sort(spans.begin(), spans.end());
+    for (size_t i = 1; i < spans.size(); ++i) {
+        if (spans[i - 1].second > spans[i].first)
+            fail("Not a valid zip file!");
+    }
 }
 
 bool TZipExtractor::readCentralDirectory(QFile& file, qint64 offset, int count)
@@ -258,6 +279,8 @@ void TZipExtractor::scanLocalHeaders(QFile& file)
         TZipEntry entry;
         qint64 next = 0;
         if (readLocalEntry(file, pos, entry, next) && next > pos) {
+            if (qsizetype(m_entries.size()) >= m_maxEntries)
+                throw EArchiveLimit(tooManyEntriesText(qint64(m_entries.size()) + 1, m_maxEntries));
             m_entries.push_back(entry);
             pos = next;
         } else {
@@ -284,9 +307,15 @@ int TZipExtractor::UnZip()
     if (!archive.open(QIODevice::ReadOnly))
         fail("Unable to open file (%1)", m_zipName);
     int extracted = 0;
+    m_extracted = 0;
+    m_unknownMethodFound = false;
     for (const TZipEntry& entry : m_entries) {
         if (isSelected(entry) && extractOne(archive, entry))
             ++extracted;
+    }
+    if (m_unknownMethodFound) {
+        userInterface().showInformation(QStringLiteral("Zip Error"),
+                                        QStringLiteral("Unknown Compression Method"));
     }
     return extracted;
 }
@@ -328,8 +357,7 @@ bool TZipExtractor::extractOne(QFile& archive, const TZipEntry& entry)
     }
     if (entry.method != 0 && entry.method != 8) {
         dropTarget();
-        userInterface().showInformation(QStringLiteral("Zip Error"),
-                                        QStringLiteral("Unknown Compression Method"));
+        m_unknownMethodFound = true;
         return false;
     }
 
@@ -357,6 +385,9 @@ bool TZipExtractor::extractOne(QFile& archive, const TZipEntry& entry)
         length = std::min(length, limit - written);
         if (length <= 0)
             return;
+        if (m_maxExtractSize >= 0 && m_extracted + length > m_maxExtractSize)
+            throw EArchiveLimit(tooMuchDataText(m_maxExtractSize));
+        m_extracted += length;
         if (out.write(data, length) != length)
             fail("Unable to write file (%1)", target);
         crc = crcUpdate(crc, data, length);

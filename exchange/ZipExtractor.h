@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "ArchiveSupport.h"
 #include "Errors.h"
 
 class QFile;
@@ -66,16 +67,26 @@ public:
     TOverwriteMode OverwriteMode() const { return m_overwriteMode; }
     void setOverwriteMode(TOverwriteMode mode) { m_overwriteMode = mode; }
 
+    // The most entries an archive may list; reading a longer list fails.
+    int MaxEntries() const { return m_maxEntries; }
+    void setMaxEntries(int count) { m_maxEntries = count; }
+    // The most bytes one UnZip may write, all files together; negative: no
+    // limit. Reaching it fails the extraction and leaves no partial file.
+    qint64 MaxExtractSize() const { return m_maxExtractSize; }
+    void setMaxExtractSize(qint64 bytes) { m_maxExtractSize = bytes; }
+
     // The archive's entries, reading its directory on first use.
     const std::vector<TZipEntry>& Entries();
 
-    // Extracts the selected entries into DestDir; returns the number of files written.
+    // Extracts the selected entries into DestDir; returns the number of files
+    // written. Entries of an unknown method are told of once, in one message.
     int UnZip();
 
 private:
     void readDirectory();
     bool readCentralDirectory(QFile& file, qint64 offset, int count);
     void scanLocalHeaders(QFile& file);
+    void checkSeparateData() const;
     bool isSelected(const TZipEntry& entry) const;
     bool extractOne(QFile& archive, const TZipEntry& entry);
 
@@ -86,6 +97,11 @@ private:
     bool m_recreateDirs = false;
     TOverwriteMode m_overwriteMode = TOverwriteMode::Always;
 
+    int m_maxEntries = ArchiveSupport::kMaxEntries;
+    qint64 m_maxExtractSize = -1;
+
     bool m_directoryRead = false;
     std::vector<TZipEntry> m_entries;
+    qint64 m_extracted = 0;
+    bool m_unknownMethodFound = false;
 };

@@ -17,10 +17,12 @@ def name_field(name):
 def archive(entries, compress_registry=True):
     body = b""
     records = b""
-    for name, directory, data, stored in entries:
+    for name, directory, data, stored, *at in entries:
         block = data if stored else zlib.compress(data)
         records += name_field(name) + name_field(directory)
-        records += struct.pack("<IIII", len(data), len(block), len(body), zlib.crc32(data))
+        # An entry may name the offset of another entry's block instead of its own.
+        offset = at[0] if at else len(body)
+        records += struct.pack("<IIII", len(data), len(block), offset, zlib.crc32(data))
         records += bytes([1 if stored else 0, 0 if stored else 2, 0, 0])
         body += block
     offset = len(body)
@@ -41,6 +43,11 @@ seeds = {
                                (b"g.xml", b"\\data\\sub\\", xml, False)])),
     "empty_file_entry": (1, archive([(b"EMPTY", b"", b"", True)])),
     "no_entries": (1, archive([])),
+    "shared_block": (1, archive([(b"A.xml", b"", xml, False),
+                                 (b"B.xml", b"", xml, False, 0),
+                                 (b"E.xml", b"", b"", True, 0)])),
+    "block_into_next": (1, archive([(b"A.xml", b"", xml, False),
+                                    (b"B.xml", b"", b"b", True, 10)])),
 }
 os.makedirs(out, exist_ok=True)
 for label, (mode, data) in seeds.items():

@@ -166,7 +166,7 @@ QByteArray buildZip(const std::vector<RawZipEntry>& entries, const QByteArray& p
         putLe16(central, 0); // disk
         putLe16(central, 0); // internal attributes
         putLe32(central, e.externalAttributes);
-        putLe32(central, offset);
+        putLe32(central, e.offset.value_or(offset));
         central.append(e.name);
     }
     const quint32 centralOffset = quint32(file.size());

@@ -73,6 +73,7 @@ struct RawZipEntry
     std::optional<quint32> crc;
     std::optional<quint32> uncompressedSize;
     std::optional<qsizetype> keepCompressed; // cut the compressed data to this many bytes
+    std::optional<quint32> offset;           // the local header the directory points at
 };
 
 QByteArray buildZip(const std::vector<RawZipEntry>& entries, const QByteArray& prefix = {},

@@ -6,10 +6,12 @@
 #include <map>
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 
 #include <gtest/gtest.h>
 
+#include "ArchiveTestSupport.h"
 #include "Errors.h"
 #include "ExchangeSet.h"
 #include "FormatSettings.h"
@@ -436,3 +438,174 @@ TEST_F(XmlImportTest, ARollbackPutsBackWhatWasSaved)
 }
 
 } // namespace
+
+namespace {
+
+// The written set's files as archive entries: the manifest, then the tables.
+std::vector<std::pair<QByteArray, QByteArray>> setEntries(const ExchangeSet& set)
+{
+    std::vector<std::pair<QByteArray, QByteArray>> entries;
+    const QDir dir(set.folder());
+    entries.emplace_back("TableList.inf", ArchiveTest::readFile(set.manifestPath()));
+    for (const QString& name : dir.entryList({QStringLiteral("*.xml")}, QDir::Files))
+        entries.emplace_back(name.toLatin1(), ArchiveTest::readFile(dir.filePath(name)));
+    return entries;
+}
+
+QByteArray setZlb(const std::vector<std::pair<QByteArray, QByteArray>>& files)
+{
+    std::vector<ArchiveTest::RawZlbEntry> entries;
+    for (const auto& [name, bytes] : files)
+        entries.emplace_back(name, QByteArray(), bytes, false);
+    return ArchiveTest::buildZlb(entries);
+}
+
+QByteArray setZip(const std::vector<std::pair<QByteArray, QByteArray>>& files)
+{
+    std::vector<ArchiveTest::RawZipEntry> entries;
+    for (const auto& [name, bytes] : files)
+        entries.emplace_back(name, bytes);
+    return ArchiveTest::buildZip(entries);
+}
+
+// Every file below the folder, but the copies an import keeps of the report's
+// own files, with its size.
+std::map<QString, qint64> filesBelow(const QString& folder)
+{
+    std::map<QString, qint64> files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        it.next();
+        if (!it.fileInfo().absolutePath().endsWith(QLatin1String("/before")))
+            files[QDir(folder).relativeFilePath(it.filePath())] = it.fileInfo().size();
+    }
+    return files;
+}
+
+const QString kTooLargeManifest = QStringLiteral(
+    "Неверные данные для импорта\r\nФайл TableList.inf больше допустимого размера (64 КБ).");
+
+} // namespace
+
+// An archive of a few hundred kilobytes that holds the set and a hundred
+// files of a quarter megabyte each unpacks the set alone.
+TEST_F(XmlImportTest, ArchivesGiveUpOnlyTheFilesTheManifestLists)
+{
+    set.write();
+    auto files = setEntries(set);
+    const size_t setSize = files.size();
+    for (int i = 0; i < 100; ++i)
+        files.emplace_back("junk" + QByteArray::number(i) + ".xml", QByteArray(256 * 1024, ' '));
+    for (const auto& [kind, bytes] :
+         {std::pair{"vlt", setZlb(files)}, std::pair{"zip", setZip(files)}}) {
+        SCOPED_TRACE(kind);
+        ASSERT_LT(bytes.size(), 512 * 1024);
+        const QString archive = temp.filePath(QStringLiteral("set.") + QLatin1String(kind));
+        ArchiveTest::writeFile(archive, bytes);
+        std::map<QString, qint64> unpacked;
+        ui.whileShown = [&] {
+            unpacked = filesBelow(temp.path());
+        };
+        ASSERT_TRUE(importFrom(archive));
+        unpacked.erase(QStringLiteral("set.") + QLatin1String(kind));
+        EXPECT_EQ(unpacked.size(), setSize);
+        qint64 total = 0;
+        for (const auto& [name, size] : unpacked) {
+            EXPECT_FALSE(name.contains(QLatin1String("junk"))) << name.toStdString();
+            total += size;
+        }
+        EXPECT_LT(total, 64 * 1024);
+        QFile::remove(archive);
+        EXPECT_EQ(tempEntries(), QStringList());
+    }
+    expectStandardSetImported(*dm);
+}
+
+// The manifest names the tables of its own set: a name that leads to another
+// folder makes the source a bad one.
+TEST_F(XmlImportTest, ManifestNamesStayInsideTheSet)
+{
+    for (const char* name : {"../x.xml", "..\\F2TPR1.xml", "C:\\x.xml", "C:F2TPR1.xml",
+                             "sub/F2TPR1.xml", "/etc/F2TPR1.xml", ".."}) {
+        SCOPED_TRACE(name);
+        set.listOnly({{QStringLiteral("F2TPR1.xml"), QStringLiteral("2")},
+                      {QString::fromLatin1(name), QStringLiteral("2")}});
+        set.write();
+        const auto filesBefore = dataFiles();
+        for (const QString& source : {set.manifestPath(), set.packZlb(QStringLiteral("n.vlt"))}) {
+            TXmlImport job(*dm);
+            job.setPath(source);
+            EXPECT_EQ(errorOf([&] { job.LoadManifest(); }),
+                      QStringLiteral("Неверные данные для импорта"));
+            EXPECT_FALSE(job.ImportEnabled());
+            EXPECT_FALSE(job.ImportData());
+        }
+        EXPECT_EQ(dataFiles(), filesBefore);
+    }
+}
+
+// A manifest, an archive's file list or an unpacked set beyond what a set can
+// be is refused with the limit in the message, and nothing is imported.
+TEST_F(XmlImportTest, OversizeManifestsListsAndSetsAreRefused)
+{
+    const auto loadError = [this](const QString& source) {
+        TXmlImport job(*dm);
+        job.setPath(source);
+        return errorOf([&] { job.LoadManifest(); });
+    };
+    // A bare manifest with 70 KB of lines after the entries.
+    set.manifest << QStringLiteral("Note=") + QString(70 * 1024, QLatin1Char('x'));
+    set.write();
+    EXPECT_EQ(loadError(set.manifestPath()), kTooLargeManifest);
+
+    // An archived manifest that inflates to 16 MB.
+    set.manifest.removeLast();
+    set.write();
+    auto files = setEntries(set);
+    files.front().second += QByteArray(16 * 1024 * 1024, ' ');
+    for (const auto& [kind, bytes] :
+         {std::pair{"vlt", setZlb(files)}, std::pair{"zip", setZip(files)}}) {
+        SCOPED_TRACE(kind);
+        const QString archive = temp.filePath(QStringLiteral("big.") + QLatin1String(kind));
+        ArchiveTest::writeFile(archive, bytes);
+        EXPECT_EQ(loadError(archive), kTooLargeManifest);
+        QFile::remove(archive);
+        EXPECT_EQ(tempEntries(), QStringList());
+    }
+
+    // A file list of two thousand names.
+    files = setEntries(set);
+    for (int i = 0; i < 2000; ++i)
+        files.emplace_back("n" + QByteArray::number(i) + ".xml", QByteArray());
+    for (const auto& [kind, bytes] :
+         {std::pair{"vlt", setZlb(files)}, std::pair{"zip", setZip(files)}}) {
+        SCOPED_TRACE(kind);
+        const QString archive = temp.filePath(QStringLiteral("long.") + QLatin1String(kind));
+        ArchiveTest::writeFile(archive, bytes);
+        EXPECT_EQ(loadError(archive),
+                  QStringLiteral("Неверные данные для импорта\r\nАрхив содержит слишком много "
+                                 "файлов: 2012 (допускается не более 1024)."));
+        QFile::remove(archive);
+    }
+
+    // A listed table that inflates beyond the limit of a set.
+    files = setEntries(set);
+    for (auto& [name, bytes] : files) {
+        if (name == "F2TPR2.xml")
+            bytes += QByteArray(TXmlImport::MaxSetSize, ' ');
+    }
+    const QString archive = temp.filePath(QStringLiteral("huge.vlt"));
+    ArchiveTest::writeFile(archive, setZlb(files));
+    files.clear();
+    const auto filesBefore = dataFiles();
+    const QString reportBefore = report();
+    const QString error = errorOf([&] { importFrom(archive); });
+    EXPECT_TRUE(error.startsWith(
+        QStringLiteral("Распакованные файлы архива больше допустимого размера (64 МБ).")))
+        << error.toStdString();
+    EXPECT_TRUE(error.endsWith(TXmlImport::NothingImportedText()));
+    EXPECT_EQ(dataFiles(), filesBefore);
+    EXPECT_EQ(report(), reportBefore);
+    QFile::remove(archive);
+    EXPECT_EQ(tempEntries(), QStringList());
+}

@@ -660,3 +660,122 @@ TEST_F(ZlbTest, AnEmptyDestinationIsTheCurrentFolder)
     EXPECT_EQ(readFile(path(QStringLiteral("here/f.xml"))), QByteArray("x"));
     EXPECT_EQ(readFile(path(QStringLiteral("here/data/f.xml"))), QByteArray("x"));
 }
+
+namespace {
+
+// Names "F0.xml", "F1.xml", ... each holding its own stored byte.
+std::vector<RawZlbEntry> manyEntries(int count)
+{
+    std::vector<RawZlbEntry> entries;
+    for (int i = 0; i < count; ++i)
+        entries.emplace_back("F" + QByteArray::number(i) + ".xml", QByteArray(), "x");
+    return entries;
+}
+
+qint64 bytesBelow(const QString& dir)
+{
+    qint64 total = 0;
+    QDirIterator it(dir, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        it.next();
+        total += it.fileInfo().size();
+    }
+    return total;
+}
+
+} // namespace
+
+// A registry that lists more files than any set holds, or files that share
+// data, is refused when the archive is opened: nothing is inflated or written.
+TEST_F(ZlbTest, ListsTooLongAndSharedBlocksAreRefusedOnOpening)
+{
+    const QByteArray block = compressible(4000);
+    struct Case
+    {
+        const char* label;
+        QByteArray archive;
+        QString error;
+    };
+    const std::vector<Case> cases = {
+        {"1025 entries", buildZlb(manyEntries(1025)),
+         QStringLiteral("Архив содержит слишком много файлов: 1025 (допускается не более 1024).")},
+        {"two entries, one compressed block",
+         buildZlb({{"E.xml", {}, "", true},
+                   {"A.xml", {}, block, false},
+                   {"B.xml", {}, "other", true, {}, 0}}),
+         QStringLiteral("Unable to read archive file list")},
+        {"a stored block reaching into the next",
+         buildZlb({{"A.xml", {}, "0123456789", true}, {"B.xml", {}, "abc", true, {}, 5}}),
+         QStringLiteral("Unable to read archive file list")}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        TZLBArchive archive;
+        EXPECT_EQ(
+            errorOf([&] { archive.OpenArchive(writeArchive(QStringLiteral("h.zlb"), c.archive)); }),
+            c.error);
+        EXPECT_FALSE(archive.IsOpen());
+    }
+
+    // As many as the limit open; empty files may share their (empty) place.
+    TZLBArchive archive;
+    archive.OpenArchive(writeArchive(QStringLiteral("full.zlb"), buildZlb(manyEntries(1024))));
+    EXPECT_EQ(archive.EntryCount(), 1024);
+    archive.OpenArchive(
+        writeArchive(QStringLiteral("empty.zlb"),
+                     buildZlb({{"E.xml", {}, "", true}, {"A.xml", {}, "a", true}})));
+    archive.ExtractAll(path(QStringLiteral("empty")));
+    EXPECT_EQ(readFile(path(QStringLiteral("empty/A.xml"))), QByteArray("a"));
+}
+
+// A compressed block is read only up to where the next block starts.
+TEST_F(ZlbTest, ABlockCannotReachIntoTheNext)
+{
+    // B's block is said to start 10 bytes into A's.
+    const QByteArray bytes =
+        buildZlb({{"A.xml", {}, compressible(4000), false}, {"B.xml", {}, "b", true, {}, 10}});
+    TZLBArchive archive;
+    archive.setCheckCRC(true);
+    archive.OpenArchive(writeArchive(QStringLiteral("o.zlb"), bytes));
+    EXPECT_EQ(errorOf([&] { archive.ExtractAll(path(QStringLiteral("o"))); }),
+              QStringLiteral("File (0) is corrupt"));
+    EXPECT_FALSE(QFile::exists(path(QStringLiteral("o/A.xml"))));
+}
+
+// The import takes from an archive only the files its manifest lists, within
+// a limit for all of them: a few kilobytes that inflate to megabytes write no
+// more than the limit, and the file being written when it is reached is removed.
+TEST_F(ZlbTest, OnlyTheNamedFilesComeOutWithinTheLimit)
+{
+    const QByteArray mebibyte(1024 * 1024, ' ');
+    std::vector<RawZlbEntry> entries = {{"TableList.inf", {}, "Code=35", true},
+                                        {"Junk.bin", {}, mebibyte, false},
+                                        {"F2TPR1.xml", {}, "old", true},
+                                        {"F2TPR1.xml", "sub\\", "new", true}};
+    for (int i = 0; i < 8; ++i)
+        entries.emplace_back("B" + QByteArray::number(i) + ".xml", QByteArray(), mebibyte, false);
+    const QString name = writeArchive(QStringLiteral("bomb.zlb"), buildZlb(entries));
+    ASSERT_LT(QFileInfo(name).size(), 100 * 1024);
+
+    TZLBArchive archive;
+    archive.OpenArchive(name);
+    archive.ExtractFiles(path(QStringLiteral("set")),
+                         {QStringLiteral("tablelist.INF"), QStringLiteral("F2TPR1.xml"),
+                          QStringLiteral("missing.xml")});
+    EXPECT_EQ(QDir(path(QStringLiteral("set"))).entryList(QDir::Files),
+              (QStringList{QStringLiteral("F2TPR1.xml"), QStringLiteral("TableList.inf")}));
+    // Of two entries of one name the last counts, as when every entry comes out.
+    EXPECT_EQ(readFile(path(QStringLiteral("set/F2TPR1.xml"))), QByteArray("new"));
+
+    archive.setMaxExtractSize(2 * 1024 * 1024 + 512 * 1024);
+    const QStringList bombs = {QStringLiteral("B0.xml"), QStringLiteral("B1.xml"),
+                               QStringLiteral("B2.xml"), QStringLiteral("B3.xml")};
+    EXPECT_EQ(errorOf([&] { archive.ExtractFiles(path(QStringLiteral("bombs")), bombs); }),
+              QStringLiteral("Распакованные файлы архива больше допустимого размера (2560 КБ)."));
+    EXPECT_EQ(bytesBelow(path(QStringLiteral("bombs"))), 2 * 1024 * 1024);
+    EXPECT_EQ(errorOf([&] { archive.ExtractAll(path(QStringLiteral("all"))); }),
+              QStringLiteral("Распакованные файлы архива больше допустимого размера (2560 КБ)."));
+    EXPECT_LE(bytesBelow(path(QStringLiteral("all"))), archive.MaxExtractSize());
+    // Each call has the whole limit.
+    archive.ExtractFiles(path(QStringLiteral("one")), {QStringLiteral("B7.xml")});
+    EXPECT_EQ(bytesBelow(path(QStringLiteral("one"))), 1024 * 1024);
+}

@@ -398,3 +398,76 @@ TEST_F(ZipTest, AnEmptyDestinationIsTheCurrentFolder)
     EXPECT_EQ(extracted, 1);
     EXPECT_EQ(filesIn(dest()), (Files{{QStringLiteral("f.txt"), "x"}}));
 }
+
+namespace {
+
+qint64 bytesIn(const Files& files)
+{
+    qint64 total = 0;
+    for (const auto& [name, bytes] : files)
+        total += bytes.size();
+    return total;
+}
+
+} // namespace
+
+// A directory longer than any set holds, or entries whose data overlap, are
+// refused before anything is written.
+TEST_F(ZipTest, ListsTooLongAndSharedDataAreRefused)
+{
+    std::vector<RawZipEntry> many;
+    for (int i = 0; i < 1025; ++i)
+        many.emplace_back("F" + QByteArray::number(i) + ".xml", "x", 0);
+    EXPECT_EQ(
+        errorOf([&] { unzip(write(buildZip(many))); }),
+        QStringLiteral("Архив содержит слишком много файлов: 1025 (допускается не более 1024)."));
+    EXPECT_TRUE(filesIn(dest()).empty());
+    many.pop_back();
+    TZipExtractor full;
+    full.setZipName(write(buildZip(many)));
+    EXPECT_EQ(full.Entries().size(), 1024u);
+
+    // Three names for one deflated block.
+    QDir(dest()).removeRecursively();
+    QDir().mkpath(dest());
+    std::vector<RawZipEntry> shared;
+    for (int i = 0; i < 3; ++i) {
+        shared.emplace_back("S" + QByteArray::number(i) + ".xml", QByteArray(64 * 1024, ' '));
+        shared.back().offset = 0;
+    }
+    EXPECT_EQ(errorOf([&] { unzip(write(buildZip(shared))); }),
+              QStringLiteral("Not a valid zip file!"));
+    EXPECT_TRUE(filesIn(dest()).empty());
+}
+
+// However many entries have a method the reader does not know, the user is
+// told once; and one extraction writes no more than its limit.
+TEST_F(ZipTest, OneMessageAndOneLimitForTheWholeArchive)
+{
+    std::vector<RawZipEntry> entries;
+    for (int i = 0; i < 50; ++i)
+        entries.emplace_back("U" + QByteArray::number(i) + ".xml", "odd", 99);
+    for (int i = 0; i < 4; ++i)
+        entries.emplace_back("B" + QByteArray::number(i) + ".xml", QByteArray(1024 * 1024, ' '));
+    const QString zip = write(buildZip(entries));
+    ASSERT_LT(QFileInfo(zip).size(), 100 * 1024);
+    EXPECT_EQ(
+        unzip(zip, {QStringLiteral("U1.xml"), QStringLiteral("U2.xml"), QStringLiteral("B0.xml")}),
+        1);
+    EXPECT_EQ(prompt.calls,
+              QStringList{QStringLiteral("information: Zip Error: Unknown Compression Method")});
+
+    QDir(dest()).removeRecursively();
+    QDir().mkpath(dest());
+    prompt.calls.clear();
+    TZipExtractor zipper;
+    zipper.setZipName(zip);
+    zipper.setDestDir(dest());
+    zipper.setDoAll(true);
+    zipper.setMaxExtractSize(2 * 1024 * 1024 + 512 * 1024);
+    EXPECT_EQ(errorOf([&] { zipper.UnZip(); }),
+              QStringLiteral("Распакованные файлы архива больше допустимого размера (2560 КБ)."));
+    // Two files came out whole; the third, cut at the limit, is gone.
+    EXPECT_EQ(bytesIn(filesIn(dest())), 2 * 1024 * 1024);
+    EXPECT_EQ(prompt.calls.size(), 0);
+}
