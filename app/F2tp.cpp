@@ -7,16 +7,14 @@
 #include <QScreen>
 #include <QThread>
 
-#include "AboutNew.h"
 #include "AppErrors.h"
-#include "MDM.h"
 #include "Main.h"
 #include "NO.h"
+#include "ProgramWindows.h"
 #include "QtTranslations.h"
 #include "RepProcExt.h"
 #include "UiResources.h"
 #include "UserInterface.h"
-#include "Vubor.h"
 #include "splash.h"
 
 namespace {
@@ -54,17 +52,10 @@ int main(int argc, char** argv)
     splash->repaint();
     QCoreApplication::processEvents();
 
-    std::unique_ptr<TDM> dm;
-    QPointer<TF2tpForm> form;
-    QPointer<TFAbout> about;
+    std::unique_ptr<TProgramWindows> windows;
     std::exception_ptr startError;
     try {
-        dm = std::make_unique<TDM>();
-        form = new TF2tpForm(*dm);
-        CreateListForm(form);
-        // Kept hidden for the run, as the about command makes a fresh one.
-        about = new TFAbout(form);
-        about->hide();
+        windows = std::make_unique<TProgramWindows>(QString());
     } catch (...) {
         startError = std::current_exception();
     }
@@ -77,13 +68,13 @@ int main(int argc, char** argv)
     } else {
         // Without a window manager a maximized window keeps its normal size,
         // so that size is the screen's working area to begin with.
+        TF2tpForm* form = windows->form();
         if (const QScreen* screen = form->screen())
             form->setGeometry(screen->availableGeometry());
         form->showMaximized();
         result = QApplication::exec();
     }
     // The window saves the sections when destroyed; the data module outlives it.
-    delete form;
-    dm.reset();
+    windows.reset();
     return result;
 }

@@ -43,14 +43,26 @@ TF2tpForm::TF2tpForm(TDM& dm, QWidget* parent)
     , m_prSource(std::make_unique<TDataSource>())
     , m_regSource(std::make_unique<TDataSource>())
 {
+    try {
+        build();
+    } catch (...) {
+        // The destructor does not run for a window that failed half built; its
+        // controls must still go before the data sources they are bound to.
+        releaseControls();
+        throw;
+    }
+}
+
+void TF2tpForm::build()
+{
     setReportPresenter(&m_reportPresenter);
     for (int section = 1; section <= 5; ++section) {
         auto& source = m_sectionSources.at(std::size_t(section - 1));
         source = std::make_unique<TDataSource>();
-        source->setDataSet(&dm.sectionTable(section));
+        source->setDataSet(&m_dm.sectionTable(section));
     }
-    m_prSource->setDataSet(&dm.PrTable());
-    m_regSource->setDataSet(&dm.spisokkr());
+    m_prSource->setDataSet(&m_dm.PrTable());
+    m_regSource->setDataSet(&m_dm.spisokkr());
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Заполнение данных для формы № 2-тп (воздух)"));
     setWindowIcon(ProgramIcon());
@@ -86,13 +98,20 @@ TF2tpForm::TF2tpForm(TDM& dm, QWidget* parent)
 
 TF2tpForm::~TF2tpForm()
 {
+    releaseControls();
+    // Closing saved them; this keeps what a window destroyed unclosed holds.
+    saveSections();
+}
+
+void TF2tpForm::releaseControls()
+{
     disconnect(qApp, nullptr, this, nullptr);
     // The bound controls go before their data sources; the tables stay with
     // the data module.
     m_section2Link.reset();
     delete takeCentralWidget();
-    // Closing saved them; this keeps what a window destroyed unclosed holds.
-    saveSections();
+    // A build that failed half way may have left controls outside the central widget.
+    qDeleteAll(findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
     if (reportPresenter() == &m_reportPresenter)
         setReportPresenter(nullptr);
 }

@@ -37,8 +37,10 @@ class TReportSections;
 // to their tables and calls them from its handlers.
 //
 // Created after the data module, which must outlive it. Constructing it reads
-// "2tp.ini" and opens the sections; closing it saves the changed sections,
-// writes "2tp.ini" and frees it. A save that fails keeps the window open.
+// "2tp.ini" and opens the sections; a failure there (a damaged section file)
+// frees what was built and propagates, nothing saved. Closing it saves the
+// changed sections, writes "2tp.ini" and frees it; a save that fails keeps the
+// window open.
 class TF2tpForm final : public QMainWindow
 {
     Q_OBJECT
@@ -128,6 +130,10 @@ protected:
 
 private:
     Q_DISABLE_COPY_MOVE(TF2tpForm)
+    // The constructor's work: the controls, the settings, the sections.
+    void build();
+    // Unbinds and frees the controls bound to the data sources, which go after them.
+    void releaseControls();
     void createActions();
     void createToolBars();
     QWidget* createContextPanel();

@@ -129,6 +129,12 @@ public:
     // Operations the handlers and the section logic share.
     // Rows 101 and 103 of section 1 from rows 102 and 104 to 109, for the field's column.
     void UpdateSection1Totals(TField& field);
+    // Fails with EDatabaseError naming the typed text, nothing changed, when the value entered into
+    // the field's column of the current section 1 row would make a total of
+    // rows 101 and 103 or column 7 of any row not finite (such a report could
+    // be neither checked, printed nor read back from its file), or when the
+    // file would not hold it to three decimals.
+    void CheckSection1Value(TField& field, double value, const QString& typed);
     // CA := 201, 202, ... in row order.
     void RenumberSection2(TozMemoryData& table);
     // PRIZN := value on the visible SprKlzav row of the pollutant; nothing for code <= 0.

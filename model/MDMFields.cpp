@@ -110,10 +110,13 @@ void TDM::R2TableC2GetText(TField& sender, QString& text, bool displayText)
 
 void TDM::R1TableC2SetText(TField& sender, const QString& text)
 {
-    if (text.isEmpty())
+    if (text.isEmpty()) {
         sender.clear();
-    else
-        sender.setAsFloat(RoundDecimals(readTypedFloat(text), 3));
+    } else {
+        const double value = RoundDecimals(readTypedFloat(text), 3);
+        CheckSection1Value(sender, value, text);
+        sender.setAsFloat(value);
+    }
     UpdateSection1Totals(sender);
 }
 

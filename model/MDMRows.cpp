@@ -2,9 +2,11 @@
 // and use marks of section 2, the added row of section 4.
 #include "MDM.h"
 
+#include <cmath>
 #include <deque>
 #include <map>
 
+#include "Errors.h"
 #include "MDMGuard.h"
 #include "ObFunc.h"
 #include "SectionLayout.h"
@@ -79,6 +81,77 @@ void TDM::UpdateSection1Totals(TField& field)
             writeTotal(*table, field, R1GasAndLiquid, RoundDecimals(sum, 3));
         },
         [&] { table->gotoBookmark(current); });
+}
+
+namespace {
+
+// A column of section 1 by row number: the stored values, the current row's
+// from its record buffer.
+std::map<int, double> section1Column(TozMemoryData& table, const QString& name)
+{
+    const QList<TFieldDef>& defs = table.fieldDefs();
+    qsizetype rowSlot = -1;
+    qsizetype valueSlot = -1;
+    for (qsizetype i = 0; i < defs.size(); ++i) {
+        if (defs.at(i).name == kCA)
+            rowSlot = i;
+        else if (defs.at(i).name == name)
+            valueSlot = i;
+    }
+    std::map<int, double> values;
+    if (rowSlot < 0 || valueSlot < 0)
+        return values;
+    for (int i = 0; i < table.recordCount(); ++i) {
+        const TozMemoryRecord& record = table.record(i);
+        values[record.value(int(rowSlot)).toInt()] = i == table.position()
+                                                         ? table.fieldByName(name).asFloat()
+                                                         : record.value(int(valueSlot)).toDouble();
+    }
+    return values;
+}
+
+} // namespace
+
+void TDM::CheckSection1Value(TField& field, double value, const QString& typed)
+{
+    auto* table = dynamic_cast<TozMemoryData*>(&field.dataSet());
+    if (!table || !table->active() || table->isEmpty())
+        return;
+    const int current = table->fieldByName(kCA).asInteger();
+    const auto columnWithValue = [&](const QString& name) {
+        std::map<int, double> column = section1Column(*table, name);
+        if (name != field.fieldName())
+            return column;
+        column[current] = value;
+        double gas = 0;
+        for (int row = R1FirstGas; row <= R1LastRow; ++row)
+            gas += column.count(row) ? column.at(row) : 0.0;
+        column[R1GasAndLiquid] = gas;
+        column[R1Total] = gas + (column.count(R1Solid) ? column.at(R1Solid) : 0.0);
+        return column;
+    };
+    const std::map<int, double> c2 = columnWithValue(QStringLiteral("C2"));
+    const std::map<int, double> c4 = columnWithValue(QStringLiteral("C4"));
+    const std::map<int, double> c5 = columnWithValue(QStringLiteral("C5"));
+    bool finite = std::isfinite(value);
+    for (const auto& [row, total] : columnWithValue(field.fieldName()))
+        finite = finite && std::isfinite(total);
+    // Column 7 of every row: emitted = without cleaning + (cleaned - captured).
+    for (const auto& [row, amount] : c2) {
+        const double received = c4.count(row) ? c4.at(row) : 0.0;
+        const double captured = c5.count(row) ? c5.at(row) : 0.0;
+        finite = finite && std::isfinite(amount + (received - captured));
+    }
+    if (!finite)
+        throw EDatabaseError(QStringLiteral("Слишком большое число %1: итоги раздела 1 вышли бы "
+                                            "за пределы допустимых значений")
+                                 .arg(typed));
+    // The file holds fifteen significant digits; tonnes are kept to three decimals.
+    const std::optional<double> held =
+        TextToFloat(FloatToText(value, QLatin1Char('.')), QLatin1Char('.'));
+    if (!held || std::fabs(*held - value) >= 0.0005)
+        throw EDatabaseError(
+            QStringLiteral("Число %1 не может быть сохранено с точностью до 0,001").arg(typed));
 }
 
 void TDM::R1TableAfterScroll(TDataSet& dataSet)

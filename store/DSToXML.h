@@ -25,8 +25,9 @@ constexpr int SavedFieldTag = 128;
 // The file is written aside and replaces the old one only when complete, so a
 // failure leaves the previous file as it was. Fails (F2tpError) with
 // "Неизвестный тип поля <component name>" before touching the file, and with
-// "Не удается создать файл <file name>" when the file cannot be written;
-// errors of the table pass through. The table returns to its current record
+// "Не удается создать файл <file name>" when the file cannot be written, and
+// (EDatabaseError) when a number is infinite or not a number, which the reader
+// would refuse; errors of the table pass through. The table returns to its current record
 // and its bound controls resume, also on error.
 void WriteDataPacket(TDataSet& table, const QString& fileName);
 

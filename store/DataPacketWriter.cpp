@@ -1,4 +1,5 @@
 #include <charconv>
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -241,6 +242,17 @@ template <class Format> void writeShort(BlockWriter& out, const QByteArray& name
     out.commit(end);
 }
 
+// The text of a number; one the reader would refuse (infinite, not a number)
+// is never written, so the file is left as it was.
+char* writeFloat(char* at, double value, QByteArrayView fieldName)
+{
+    if (!std::isfinite(value))
+        throw EDatabaseError(
+            QStringLiteral("Field '%1' holds no finite number and cannot be written")
+                .arg(QString::fromLatin1(fieldName)));
+    return FloatToChars(value, '.', at);
+}
+
 void writeValue(BlockWriter& out, const WrittenField& w)
 {
     const TField& field = *w.field;
@@ -265,7 +277,8 @@ void writeValue(BlockWriter& out, const WrittenField& w)
         });
         break;
     case ValueForm::Float:
-        writeShort(out, w.rowName, [&](char* at) { return FloatToChars(v.toDouble(), '.', at); });
+        writeShort(out, w.rowName,
+                   [&](char* at) { return writeFloat(at, v.toDouble(), w.rowName); });
         break;
     case ValueForm::Date:
         writeShort(out, w.rowName, [&](char* at) { return writeDate(at, v.toDate()); });
@@ -365,7 +378,7 @@ void writeStoredValue(BlockWriter& out, const QByteArray& name, ValueForm form,
         break;
     case ValueForm::Float:
         writeShort(out, name,
-                   [&](char* at) { return FloatToChars(layout.number(row, slot), '.', at); });
+                   [&](char* at) { return writeFloat(at, layout.number(row, slot), name); });
         break;
     default:
         break;

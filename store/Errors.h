@@ -28,6 +28,11 @@ public:
     using F2tpError::F2tpError;
 };
 
+// The text of an error met while reading a file: the message
+// preceded by the file's path, so that the user knows which file to restore.
+// A message that names the file already is returned as it is.
+QString FileErrorText(const QString& fileName, const QString& message);
+
 // Ends the current operation without any message (a refused permission, a
 // dialog cancelled inside a command).
 class EAbort : public std::exception

@@ -132,6 +132,14 @@ int significantDigits(double value, char* digits, int& exponent)
 {
     char buffer[64];
     const double magnitude = std::fabs(value);
+    // Above the largest fifteen-digit decimal below DBL_MAX the rounding would
+    // leave the double range, and the text could not be read back: that decimal.
+    constexpr double largestHeld = 1.79769313486231e308;
+    if (magnitude > largestHeld) {
+        std::memcpy(digits, "179769313486231", 15);
+        exponent = 308;
+        return 15;
+    }
     auto written =
         std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::scientific);
     int count = 0;
@@ -484,9 +492,11 @@ bool scan(TDataSet& dataSet, bool forward, bool fromStart, bool stepFirst, Match
                 else
                     dataSet.last();
             }
+            // Stepping first never examines the current record: standing at
+            // the end in that direction (after first() or last()), none is left.
             bool more = true;
-            if (stepFirst && !atEnd(dataSet, forward))
-                more = stepOnce(dataSet, forward);
+            if (stepFirst)
+                more = !atEnd(dataSet, forward) && stepOnce(dataSet, forward);
             while (more && !dataSet.isEmpty()) {
                 if (matches()) {
                     found = true;

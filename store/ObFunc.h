@@ -57,7 +57,8 @@ QString FormatFloat(const QString& pattern, double value, QChar decimalSeparator
 // with Text (upper-cased when loCaseInsensitive; a prefix with loPartialKey,
 // else the whole text; empty texts never match), record by record in the
 // direction. FromStart begins at the first (forward) or last record; Next
-// steps once before comparing unless already at that end. Bound controls are
+// steps once before comparing and never compares the current record (at that
+// end, nothing is left to compare). Bound controls are
 // suspended and AfterScroll is held back during the search; on a match the
 // record stays current and AfterScroll fires once, otherwise the cursor
 // returns. No field: false, nothing moves.

@@ -423,6 +423,9 @@ void TozMemoryData::internalAfterOpen()
         if (!m_sortFieldsText.isEmpty())
             SortByFields(m_sortFieldsText, true, false);
         first();
+    } catch (const F2tpError& e) {
+        reattach();
+        throw EDatabaseError(FileErrorText(m_fileName, e.message()));
     } catch (...) {
         reattach();
         throw;

@@ -40,7 +40,9 @@ private:
 };
 
 // The program's table: every record in memory, persisted to one data packet
-// file (FileName) read at open and written on request (SaveIfModified).
+// file (FileName) read at open and written on request (SaveIfModified). A file
+// that cannot be read fails open with the reader's message preceded by the
+// file's path (FileErrorText); the rows read before the failure stay.
 //
 // Permission switches CanEdit/CanInsert/CanDelete refuse silently (EAbort)
 // except while a file is being read. PostAfterEdit makes each text entry

@@ -16,9 +16,16 @@ QString ApplicationTitle()
 
 namespace {
 
+// A box without a caption of its own shows the application's title; left empty,
+// the window system would show the executable's name instead.
+QString boxCaption(const QString& caption)
+{
+    return caption.isEmpty() ? ApplicationTitle() : caption;
+}
+
 void showBox(QMessageBox::Icon icon, const QString& caption, const QString& text)
 {
-    QMessageBox box(icon, caption, text, QMessageBox::Ok, QApplication::activeWindow());
+    QMessageBox box(icon, boxCaption(caption), text, QMessageBox::Ok, QApplication::activeWindow());
     box.exec();
 }
 
@@ -48,7 +55,7 @@ TAnswer TDesktopInterface::ask(const QString& caption, const QString& text,
                                TQuestionButtons buttons)
 {
     const bool withCancel = buttons == TQuestionButtons::YesNoCancel;
-    QMessageBox box(QMessageBox::Question, caption, text,
+    QMessageBox box(QMessageBox::Question, boxCaption(caption), text,
                     withCancel ? QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel
                                : QMessageBox::Yes | QMessageBox::No,
                     QApplication::activeWindow());

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -32,6 +33,7 @@
 #include "Main.h"
 #include "OZGrid.h"
 #include "ProgramFolder.h"
+#include "ProgramWindows.h"
 #include "ReportSections.h"
 #include "ScriptedUserInterface.h"
 #include "UserInterface.h"
@@ -57,6 +59,16 @@ void addOrganisation(TF2tpForm& form)
     card.fieldByName(QStringLiteral("PNAZ")).setAsString(QStringLiteral("ООО \"Заря\""));
     card.post();
     form.RefreshContext();
+}
+
+// The files of the folder's "data", each with its size.
+QStringList dataFiles(const ProgramFolder& folder)
+{
+    QStringList result;
+    for (const QFileInfo& file :
+         QDir(folder.path() + QStringLiteral("data")).entryInfoList(QDir::Files))
+        result.append(file.fileName() + QLatin1Char(' ') + QString::number(file.size()));
+    return result;
 }
 
 QStringList strings(std::initializer_list<const char*> texts)
@@ -141,6 +153,7 @@ private Q_SLOTS:
     void errorBoxesHaveTheirCaptions();
     void russianLocaleTakesCommaAndPoint();
     void refusedNumberShowsOneError();
+    void damagedDataFileEndsTheStartNamingIt();
 
 private:
     // Builds the window over the scratch folder, shows it and makes it active.
@@ -733,21 +746,35 @@ void TestMain::errorBoxesHaveTheirCaptions()
 {
     TDesktopInterface boxes;
     QStringList seen;
+    // Notes the caption, icon and text of the next box and closes it with its first button.
     const auto readAndClose = [&] {
         QTimer::singleShot(100, this, [&] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             if (!box)
                 return;
-            seen.append(box->windowTitle() + QLatin1Char('|') + box->text());
-            QVERIFY(box->icon() == QMessageBox::Critical);
-            box->button(QMessageBox::Ok)->click();
+            seen.append(box->windowTitle() + QLatin1Char('|') + QString::number(box->icon()) +
+                        QLatin1Char('|') + box->text());
+            box->buttons().constFirst()->click();
         });
     };
     readAndClose();
     boxes.showError(QStringLiteral("Неверный год"));
     readAndClose();
     boxes.showApplicationError(QStringLiteral("Нет места на диске."));
-    QCOMPARE(seen, strings({"Ошибка|Неверный год", "Форма №2-тп (воздух)|Нет места на диске."}));
+    // Boxes the program gives no caption show the application's title.
+    readAndClose();
+    boxes.ask(QString(), QStringLiteral("Удалить запись?"), TQuestionButtons::YesNoCancel);
+    readAndClose();
+    boxes.showInformation(QString(), QStringLiteral("Перенос данных закончен"));
+    readAndClose();
+    boxes.showWarning(QStringLiteral("Внимание"), QStringLiteral("Сумма не сходится"));
+    QCOMPARE(seen, strings({"Ошибка|3|Неверный год", "Форма №2-тп (воздух)|3|Нет места на диске.",
+                            "Форма №2-тп (воздух)|4|Удалить запись?",
+                            "Форма №2-тп (воздух)|1|Перенос данных закончен",
+                            "Внимание|2|Сумма не сходится"}));
+    // No window title gets the application's name appended to it.
+    QVERIFY(QGuiApplication::applicationDisplayName().isEmpty() ||
+            QGuiApplication::applicationDisplayName() == QCoreApplication::applicationName());
 }
 
 // The C library's locale for one test, as the program gets it from LANG.
@@ -903,3 +930,71 @@ int main(int argc, char** argv)
     return QTest::qExec(&test, argc, argv);
 }
 #include "tst_Main.moc"
+
+void TestMain::damagedDataFileEndsTheStartNamingIt()
+{
+    m_dm.reset();
+    const QByteArray section1 = dataPacket({QStringLiteral("CA:i2"), QStringLiteral("C2:r8")},
+                                           {{QStringLiteral("101"), QStringLiteral("3")},
+                                            {QStringLiteral("104"), QStringLiteral("3")}});
+    const QByteArray card =
+        dataPacket({QStringLiteral("KOD:string:20")}, {{QStringLiteral("7701000001001")}});
+    // One file at a time, cut short or overwritten as a disk error or an
+    // interrupted copy leaves it: the classifiers, the card, the sections.
+    const struct
+    {
+        const char* file;
+        std::function<QByteArray(const QByteArray& shipped)> damage;
+    } cases[] = {
+        {"TEMPLR.xml",
+         [](const QByteArray& shipped) {
+             return shipped.left(shipped.size() / 2);
+         }},
+        {"KLZAV.xml",
+         [](const QByteArray& shipped) {
+             return shipped.left(shipped.size() / 2);
+         }},
+        {"B0002.xml",
+         [&](const QByteArray&) {
+             return card.left(card.size() - 30);
+         }},
+        {"F2TPR1.xml",
+         [&](const QByteArray&) {
+             return section1.left(section1.size() - 30);
+         }},
+        {"F2TPR2.xml",
+         [](const QByteArray&) {
+             return QByteArray(4096, '\0');
+         }},
+        {"F2TPR5.xml",
+         [&](const QByteArray&) {
+             return section1.left(60);
+         }},
+    };
+    for (const auto& entry : cases) {
+        const QString name = QString::fromLatin1(entry.file);
+        const auto folder = ProgramFolder::withProgramData();
+        QVERIFY(folder->valid());
+        const QByteArray damaged = entry.damage(folder->readData(name));
+        folder->writeData(name, damaged);
+        const QStringList filesBefore = dataFiles(*folder);
+        m_recorder->applicationErrors.clear();
+        try {
+            TProgramWindows windows(folder->path());
+            QFAIL(qPrintable(name + QStringLiteral(": the start went on")));
+        } catch (...) {
+            ShowApplicationError(std::current_exception());
+        }
+        // The message names the file; no window is left; the file is as it was.
+        QCOMPARE(m_recorder->applicationErrors.size(), 1);
+        const QString shown = m_recorder->applicationErrors.constFirst();
+        QVERIFY2(shown.contains(QStringLiteral("Ошибка чтения файла \"") +
+                                QDir::toNativeSeparators(folder->dataFile(name)) +
+                                QStringLiteral("\": ")),
+                 qPrintable(shown));
+        for (QWidget* window : QApplication::topLevelWidgets())
+            QVERIFY(!qobject_cast<TF2tpForm*>(window));
+        QCOMPARE(folder->readData(name), damaged);
+        QCOMPARE(dataFiles(*folder), filesBefore);
+    }
+}

@@ -164,6 +164,46 @@ TEST_F(CliTest, TheDecimalSeparatorCanBeChosen)
     EXPECT_EQ(r.err, QStringLiteral("'1,5' is not a valid floating point value\n"));
 }
 
+// Values whose totals would overflow, or that the file would not hold, are
+// refused as typed: nothing is stored and the report opens as before.
+TEST_F(CliTest, ValuesTheReportCouldNotHoldAreRefused)
+{
+    ASSERT_EQ(set(1, 104, "C2", QStringLiteral("1e308")).status, 0);
+    const QByteArray accepted = folder.readData(QStringLiteral("F2TPR1.xml"));
+    const struct
+    {
+        int row;
+        const char* column;
+        const char* typed;
+        const char* message;
+    } cases[] = {
+        {105, "C2", "1e308",
+         "Слишком большое число 1e308: итоги раздела 1 вышли бы за пределы "
+         "допустимых значений"},
+        {104, "C4", "1e308",
+         "Слишком большое число 1e308: итоги раздела 1 вышли бы за пределы "
+         "допустимых значений"},
+        {105, "C5", "-1e308",
+         "Слишком большое число -1e308: итоги раздела 1 вышли бы за "
+         "пределы допустимых значений"},
+        {106, "C3", "1.7976931348623157e308",
+         "Число 1.7976931348623157e308 не может быть сохранено с точностью до 0,001"},
+        {106, "C3", "1234567890123.4567",
+         "Число 1234567890123.4567 не может быть сохранено с точностью до 0,001"},
+    };
+    for (const auto& c : cases) {
+        const CliRun r = set(1, c.row, c.column, QString::fromLatin1(c.typed));
+        EXPECT_EQ(r.status, 1) << c.typed;
+        EXPECT_EQ(r.err, QString::fromUtf8(c.message) + QLatin1Char('\n')) << c.typed;
+        EXPECT_EQ(folder.readData(QStringLiteral("F2TPR1.xml")), accepted) << c.typed;
+    }
+    const Cells cells = sections();
+    EXPECT_EQ((cells.at({1, 101, QStringLiteral("C2")})), QStringLiteral("1E308"));
+    EXPECT_EQ((cells.at({1, 105, QStringLiteral("C2")})), QStringLiteral("-"));
+    ASSERT_EQ(set(1, 106, "C3", QStringLiteral("123456789.123")).status, 0);
+    EXPECT_EQ(cell(1, 101, "C3"), QStringLiteral("123456789.123"));
+}
+
 // A person under ru_RU types "12,5", one under C.UTF-8 "12.5": both folders
 // end with the same file, and each reads it back in its own notation.
 TEST(CliLocales, NumbersAreTypedInTheLocaleAndStoredWithAPoint)
@@ -350,9 +390,23 @@ TEST_F(CliTest, AnUnreadableSectionFileIsReportedAndLeftAlone)
         "Version=\"2.0\"><METADATA><FIELDS><FIELD attrname=\"CA\" "
         "fieldtype=\"i2\"></FIELD></FIELDS></METADATA><ROWDATA><ROW CA=\"101\" />"
         "<ROW CA=";
-    folder.writeData(QStringLiteral("F2TPR1.xml"), broken);
-    const CliRun r = set(1, 104, "C2", QStringLiteral("1"));
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, QStringLiteral("Неверный формат файла\n"));
-    EXPECT_EQ(folder.readData(QStringLiteral("F2TPR1.xml")), broken);
+    // The message names the file, so that the user knows which one to restore.
+    // A section cut short in its rows; a classifier and the card overwritten.
+    const std::pair<const char*, QByteArray> cases[] = {{"F2TPR1.xml", broken},
+                                                        {"KLZAV.xml", QByteArray(512, '\0')},
+                                                        {"B0002.xml", broken.left(60)}};
+    for (const auto& [name, damaged] : cases) {
+        const QString file = QString::fromLatin1(name);
+        const QByteArray before = folder.readData(file);
+        folder.writeData(file, damaged);
+        const CliRun r = set(1, 104, "C2", QStringLiteral("1"));
+        EXPECT_EQ(r.status, 1) << name;
+        EXPECT_EQ(r.err, QStringLiteral("Ошибка чтения файла \"%1\": Неверный формат файла\n")
+                             .arg(QDir::toNativeSeparators(folder.dataFile(file))));
+        EXPECT_EQ(folder.readData(file), damaged) << name;
+        if (before.isEmpty())
+            QFile::remove(folder.dataFile(file));
+        else
+            folder.writeData(file, before);
+    }
 }

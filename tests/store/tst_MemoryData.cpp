@@ -662,8 +662,11 @@ TEST_F(TableFiles, ReadErrorLeavesTheTableOpenWithTheRowsReadSoFar)
                           "</ROWDATA></DATAPACKET>"));
     ListTable t;
     t.table.setFileName(path("T.xml"));
+    // The message names the file, so that the user knows which one to restore.
     EXPECT_EQ(errorOf([&] { t.table.open(); }),
-              QStringLiteral("'x' is not a valid integer value for field 'KOD'"));
+              QStringLiteral("Ошибка чтения файла \"%1\": 'x' is not a valid integer value for "
+                             "field 'KOD'")
+                  .arg(QDir::toNativeSeparators(path("T.xml"))));
     EXPECT_TRUE(t.table.active());
     EXPECT_FALSE(t.table.changed());
     EXPECT_FALSE(t.table.loading());

@@ -56,6 +56,15 @@ TEST(TextHelpers, FloatTextRoundTripsThroughTheParser)
         ASSERT_TRUE(back.has_value()) << text.toStdString();
         EXPECT_NEAR(*back, v, std::abs(v) * 1e-14) << text.toStdString();
     }
+    // Near the top of the double range the fifteen-digit rounding would go beyond
+    // it: such values are written as the largest fifteen-digit decimal below.
+    for (double v : {DBL_MAX, -DBL_MAX, std::nextafter(1.79769313486231e308, DBL_MAX)}) {
+        const QString text = FloatToText(v, QLatin1Char('.'));
+        EXPECT_EQ(text, QLatin1String(v < 0 ? "-1.79769313486231E308" : "1.79769313486231E308"));
+        const auto back = TextToFloat(text, QLatin1Char('.'));
+        ASSERT_TRUE(back.has_value()) << text.toStdString();
+        EXPECT_NEAR(*back, v, std::abs(v) * 1e-14) << text.toStdString();
+    }
 }
 
 namespace {
@@ -66,6 +75,8 @@ std::string referenceFloatText(double value)
 {
     if (value == 0.0)
         return "0";
+    if (std::fabs(value) > 1.79769313486231e308)
+        return value < 0 ? "-1.79769313486231E308" : "1.79769313486231E308";
     char buffer[64];
     const auto end = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
                                    std::chars_format::scientific, 14)
@@ -168,7 +179,7 @@ TEST(TextHelpers, ConversionsIgnoreTheCLocale)
     EXPECT_EQ(FloatToText(12.5, comma), QStringLiteral("12,5"));
     EXPECT_EQ(FloatToText(-2.5e20, point), QStringLiteral("-2.5E20"));
     EXPECT_EQ(FloatToText(1e-6, point), QStringLiteral("1E-6"));
-    EXPECT_EQ(FloatToText(DBL_MAX, point), QStringLiteral("1.79769313486232E308"));
+    EXPECT_EQ(FloatToText(DBL_MAX, point), QStringLiteral("1.79769313486231E308"));
     EXPECT_EQ(FloatToText(0.1 + 0.2, point), QStringLiteral("0.3"));
     EXPECT_EQ(FormatFloat(QStringLiteral("0.000"), 1234.5675, comma), QStringLiteral("1234,568"));
 }
@@ -278,6 +289,28 @@ TEST(FindInFields, AnyFieldContainingTheTextFromCurrentOrFromTheStart)
     EXPECT_EQ(c.code->asInteger(), 4);
     EXPECT_TRUE(FindInFields(c.table, fields, QStringLiteral("Омск"), {}, false, false));
     EXPECT_EQ(c.code->asInteger(), 3);
+}
+
+TEST(FindInFields, FromCurrentAtEitherEndFindsNothingWhereOnlyTheCurrentRecordMatches)
+{
+    Cities c;
+    const QList<TField*> fields{c.name};
+    // The first record, as after opening or first(): backwards there is nothing left.
+    EXPECT_FALSE(FindInFields(c.table, fields, QStringLiteral("москва"), both, false, true));
+    EXPECT_EQ(c.code->asInteger(), 1);
+    // The last record, as after last(): forwards there is nothing left either.
+    c.table.last();
+    EXPECT_FALSE(FindInFields(c.table, fields, QStringLiteral("мурманск"), both, true, true));
+    EXPECT_EQ(c.code->asInteger(), 4);
+    // A search from the start that stopped on the first record, then one from there.
+    EXPECT_TRUE(FindInFields(c.table, fields, QStringLiteral("М"), TLocateOption::loPartialKey,
+                             true, false));
+    EXPECT_EQ(c.code->asInteger(), 1);
+    EXPECT_FALSE(FindInFields(c.table, fields, QStringLiteral("Москва"), both, false, true));
+    EXPECT_EQ(c.code->asInteger(), 1);
+    c.afterScroll = 0;
+    EXPECT_FALSE(LocateFieldText(c.table, c.name, QStringLiteral("Мо"), both, false, true, false));
+    EXPECT_EQ(c.afterScroll, 0);
 }
 
 TEST(FindAllMatches, OneMatchMovesThereSeveralAskWhichNoneOrNoChoiceReturns)

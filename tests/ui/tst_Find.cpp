@@ -152,6 +152,7 @@ private Q_SLOTS:
 
     void allRecordsSearchesFromTheFirstRecordAndOneMatchMovesThere();
     void fromCurrentStepsThroughMatchesUntilNotFound();
+    void fromCurrentNeverExaminesTheCurrentRecord();
     void caseFollowsTheCaseBox();
     void withoutAllFieldsOnlyTheOpenedColumnIsSearched();
     void resultsWindowShowsTheVisibleColumnsAndChooses();
@@ -267,6 +268,39 @@ void TestFind::fromCurrentStepsThroughMatchesUntilNotFound()
     search(f, QStringLiteral("оксид"),
            [](TFindForm& form) { QTest::mouseClick(form.backwardButton(), Qt::LeftButton); });
     QCOMPARE(f.code(), 330);
+}
+
+void TestFind::fromCurrentNeverExaminesTheCurrentRecord()
+{
+    SearchFixture f;
+    const QString notFound = QStringLiteral("information: Информация: Текст \"%1\" не найден.");
+    const auto backward = [](TFindForm& form) {
+        stepForward(form);
+        QTest::mouseClick(form.backwardButton(), Qt::LeftButton);
+    };
+    // The grid stands on its first record as the section opened it.
+    search(f, QStringLiteral("азота диоксид"), backward);
+    QCOMPARE(f.code(), 301);
+    QCOMPARE(shown(), QStringList{notFound.arg(QStringLiteral("азота диоксид"))});
+
+    // Ctrl+End, then forwards from the current record.
+    m_ui->calls.clear();
+    QTest::keyClick(&f.grid, Qt::Key_End, Qt::ControlModifier);
+    QCOMPARE(f.code(), 703);
+    search(f, QStringLiteral("пирен"), stepForward);
+    QCOMPARE(f.code(), 703);
+    QCOMPARE(shown(), QStringList{notFound.arg(QStringLiteral("пирен"))});
+
+    // A search from the start that stopped on the first record, then backwards from there.
+    m_ui->calls.clear();
+    search(f, QStringLiteral("азота"), [](TFindForm& form) {
+        stepForward(form);
+        QTest::mouseClick(form.fromStartButton(), Qt::LeftButton);
+    });
+    QCOMPARE(f.code(), 301);
+    search(f, QStringLiteral("азота"), backward);
+    QCOMPARE(f.code(), 301);
+    QCOMPARE(shown(), QStringList{notFound.arg(QStringLiteral("азота"))});
 }
 
 void TestFind::caseFollowsTheCaseBox()
