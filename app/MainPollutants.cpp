@@ -35,6 +35,22 @@ PickedPollutant pickedPollutant(TDM& dm)
     return picked;
 }
 
+// The pick list's current entry when it is an own one no row uses; code 0,
+// with the refusal shown, otherwise.
+PickedPollutant changeablePollutant(TDM& dm, const TOwnPollutants& pollutants)
+{
+    const PickedPollutant picked = pickedPollutant(dm);
+    if (picked.code == 0)
+        return picked;
+    try {
+        pollutants.CheckChangeable(picked.code);
+    } catch (const TPollutantRefused& refused) {
+        userInterface().showError(refused.message());
+        return {};
+    }
+    return picked;
+}
+
 } // namespace
 
 void TF2tpForm::createPollutantActions()
@@ -78,16 +94,10 @@ void TF2tpForm::AddPollutantActExecute()
 
 void TF2tpForm::ChangePollutantActExecute()
 {
-    const PickedPollutant picked = pickedPollutant(m_dm);
+    TOwnPollutants pollutants(m_dm);
+    const PickedPollutant picked = changeablePollutant(m_dm, pollutants);
     if (picked.code == 0)
         return;
-    TOwnPollutants pollutants(m_dm);
-    try {
-        pollutants.CheckChangeable(picked.code);
-    } catch (const TPollutantRefused& refused) {
-        userInterface().showError(refused.message());
-        return;
-    }
     TPollutantForm dialog(pollutants, picked.code, picked.name, picked.stat,
                           pollutantDialogParent());
     dialog.exec();
@@ -95,17 +105,17 @@ void TF2tpForm::ChangePollutantActExecute()
 
 void TF2tpForm::RemovePollutantActExecute()
 {
-    const PickedPollutant picked = pickedPollutant(m_dm);
+    TOwnPollutants pollutants(m_dm);
+    const PickedPollutant picked = changeablePollutant(m_dm, pollutants);
     if (picked.code == 0)
         return;
-    TOwnPollutants pollutants(m_dm);
+    const QString question = QStringLiteral("Удалить вещество %1 «%2» из классификатора?")
+                                 .arg(picked.code)
+                                 .arg(picked.name);
+    if (userInterface().ask(QString(), question, TQuestionButtons::YesNo) != TAnswer::Yes)
+        return;
     try {
-        pollutants.CheckChangeable(picked.code);
-        const QString question = QStringLiteral("Удалить вещество %1 «%2» из классификатора?")
-                                     .arg(picked.code)
-                                     .arg(picked.name);
-        if (userInterface().ask(QString(), question, TQuestionButtons::YesNo) == TAnswer::Yes)
-            pollutants.Remove(picked.code);
+        pollutants.Remove(picked.code);
     } catch (const TPollutantRefused& refused) {
         userInterface().showError(refused.message());
     }
