@@ -158,7 +158,7 @@ private Q_SLOTS:
             box->button(QMessageBox::Ok)->click();
         });
         QTest::mouseClick(window->exportButton(), Qt::LeftButton);
-        QCOMPARE(announced, QStringLiteral("|Экспорт закончен"));
+        QCOMPARE(announced, QStringLiteral("Форма №2-тп (воздух)|Экспорт закончен"));
         QCOMPARE(position, 11);
         QCOMPARE(status, QStringLiteral("SPRDOLJ.xml"));
         QCOMPARE(window->progressBar()->value(), 0);
