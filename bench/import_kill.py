@@ -97,6 +97,8 @@ def main():
     parser.add_argument("--kills", type=int, default=100)
     parser.add_argument("--rows", type=int, default=2600)
     parser.add_argument("--seed", type=int, default=1)
+    parser.add_argument("--tail", type=float, default=1.0,
+                        help="kill within the import's last TAIL seconds (its saves come last)")
     args = parser.parse_args()
     random.seed(args.seed)
     cli = os.path.abspath(args.cli)
@@ -138,7 +140,7 @@ def main():
             restore(snapshot, data)
             process = subprocess.Popen([cli, "import", program, manifest], stdout=subprocess.DEVNULL,
                                        stderr=subprocess.DEVNULL)
-            time.sleep(random.uniform(max(0.0, duration - 1.0), duration))
+            time.sleep(random.uniform(max(0.0, duration - args.tail), duration))
             if process.poll() is not None:
                 finished += 1
                 continue

@@ -7,13 +7,12 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "ООО «Велта-Софт»")
 set(CPACK_PACKAGE_CONTACT "ООО «Велта-Софт» <info@velta-soft.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "annual air emissions report form No. 2-tp (vozdukh)")
+# The synopsis is the summary above; CPack puts a blank before every line here.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-  "annual air emissions report form No. 2-tp (vozdukh)
- F2tp fills in, checks, prints and exchanges the annual Russian statistical
- report form No. 2-tp (vozdukh) on emissions of pollutants into the air.
- .
- The desktop program f2tp and the command-line companion f2tp-cli keep each
- user's report in the user's own data folder.")
+  "F2tp fills in, checks, prints and exchanges the annual Russian statistical
+report form No. 2-tp (vozdukh) on emissions of pollutants into the air. The
+desktop program f2tp and the command-line companion f2tp-cli keep each user's
+report in the user's own data folder.")
 set(CPACK_GENERATOR DEB)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
